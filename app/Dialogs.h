@@ -1,0 +1,45 @@
+#pragma once
+// The file dialogs and message boxes the editor shows, behind one small
+// interface, so that tests can answer them without a screen.
+
+#include <QString>
+
+class QWidget;
+
+namespace zq {
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // Common open and save dialogs. An empty result means cancelled.
+    virtual QString openFileName(const QString& title, const QString& filter, const QString& directory) = 0;
+    virtual QString saveFileName(const QString& title, const QString& filter, const QString& directory) = 0;
+
+    // A plain message with an OK button, captioned with the program title.
+    virtual void message(const QString& text) = 0;
+    // An OK/Cancel question; true for OK.
+    virtual bool question(const QString& caption, const QString& text) = 0;
+    // An error message with an OK button.
+    virtual void error(const QString& caption, const QString& text) = 0;
+};
+
+// The real dialogs, owned by the given window.
+class QtDialogs : public Dialogs {
+public:
+    explicit QtDialogs(QWidget* owner)
+        : owner_(owner)
+    {
+    }
+
+    QString openFileName(const QString& title, const QString& filter, const QString& directory) override;
+    QString saveFileName(const QString& title, const QString& filter, const QString& directory) override;
+    void message(const QString& text) override;
+    bool question(const QString& caption, const QString& text) override;
+    void error(const QString& caption, const QString& text) override;
+
+private:
+    QWidget* owner_;
+};
+
+} // namespace zq

@@ -1,0 +1,133 @@
+#pragma once
+// TForm1: the editor's main window. It owns the game image and the editor
+// state; every control shows a value read from the image and every edit
+// writes straight back into it, then runs the refresh cycle.
+
+#include "app/Dialogs.h"
+#include "app/EditorState.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+
+namespace zq {
+
+class TAboutBox;
+class TFastIMG;
+class UpDown;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // dialogs: where file dialogs and messages go; null uses the real ones.
+    explicit TForm1(std::unique_ptr<Dialogs> dialogs = nullptr, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    EditorState& state() { return state_; }
+    const EditorState& state() const { return state_; }
+
+    void setAboutBox(TAboutBox* about) { aboutBox_ = about; }
+
+    // The refresh cycle: decodes the current level and brings every control
+    // and both views up to date. It may run nested (see CheckBox1Click).
+    void Refresh();
+    // How many refresh cycles have run, nested ones included.
+    int refreshCount() const { return refreshCount_; }
+
+    // Handlers, named after their controls.
+    void UpDown1Click();
+    void CheckBox1Click();
+    void ComboBox1Select(int index);
+    void ComboBox2Select(int index);
+    void LabeledEdit1Change();
+    void LabeledEdit2Change();
+    void LabeledEdit3Change();
+    void New1Click();
+    void Exit1Click();
+    void About1Click();
+
+    // Level view and block pattern editor mouse handlers; (x, y) in control
+    // pixels, possibly outside the control while a button is held.
+    void LevDispMouseDown(int x, int y);
+    void LevDispMouseMove(int x, int y);
+    void LevDispMouseUp(int x, int y);
+    void FastIMG1MouseDown(int x, int y);
+    void FastIMG1MouseMove(int x, int y);
+    void FastIMG1MouseUp(int x, int y);
+
+    // The status bar's one simple text.
+    void setStatusText(const QString& text);
+    QString statusText() const;
+
+private:
+    // Redraws after a block or pattern change, without the refresh cycle
+    // and without overlays.
+    void levelRedraw();
+    void patternRedraw();
+    bool blockDrawingMode() const;
+
+    void FormCreate();
+    void buildControls();
+    void buildMenu();
+    void setTabOrder();
+    void creditChange(CreditField field, QLineEdit* edit);
+    void storeAttribute();
+    void fillCreditBoxes();
+
+    // Refresh cycle hooks kept current by the enemy, item and bubble tools.
+    void bubbleStateUpdate();
+    void enemyPanelRefresh();
+    void itemPlacementUpdate();
+
+    EditorState state_;
+    std::unique_ptr<Dialogs> dialogs_;
+    TAboutBox* aboutBox_ = nullptr;
+    int refreshCount_ = 0;
+
+    // Controls (object names as the window declares them).
+    TFastIMG* LevDisp = nullptr;
+    UpDown* UpDown1 = nullptr;
+    QLabel* StaticText2 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QLabel* StaticText1 = nullptr;
+    QComboBox* ComboBox3 = nullptr;
+    TFastIMG* FastIMG1 = nullptr;
+    QCheckBox* AirflowCheck1 = nullptr;
+    UpDown* AreaUD = nullptr;
+    QLabel* Label3 = nullptr;
+    UpDown* DirUD = nullptr;
+    QLabel* Label4 = nullptr;
+    UpDown* GapUD = nullptr;
+    QLabel* Label5 = nullptr;
+    TFastIMG* BadIMG[7] = {};
+    UpDown* bad[7] = {};
+    QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    UpDown* UpDown2 = nullptr;
+    QLabel* StaticText3 = nullptr;
+    UpDown* UpDown3 = nullptr;
+    QLabel* StaticText4 = nullptr;
+    QLineEdit* LabeledEdit1 = nullptr;
+    QLineEdit* LabeledEdit2 = nullptr;
+    QLineEdit* LabeledEdit3 = nullptr;
+    QLabel* statusText_ = nullptr;
+
+    QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* About1 = nullptr;
+};
+
+} // namespace zq

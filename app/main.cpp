@@ -1,0 +1,16 @@
+#include "app/AboutBox.h"
+#include "app/MainForm.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Zelquor Editor V3");
+
+    zq::TForm1 form;
+    zq::TAboutBox about(&form);
+    form.setAboutBox(&about);
+    form.show();
+    return app.exec();
+}

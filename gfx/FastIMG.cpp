@@ -1,0 +1,109 @@
+#include "gfx/FastIMG.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace zq {
+
+TFastIMG::TFastIMG(QWidget* parent)
+    : QWidget(parent)
+{
+    // Every pixel is painted from the buffer: no background erase, no flicker.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+}
+
+QImage TFastIMG::toImage() const
+{
+    if (bmp_.Empty())
+        return {};
+    const int w = bmp_.Width();
+    const int h = bmp_.Height();
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        const std::uint32_t* src = bmp_.Line(y);
+        auto* dst = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            dst[x] = src[x] | 0xFF000000u;
+    }
+    return image;
+}
+
+namespace {
+
+int roundHalfEven(double v)
+{
+    return int(std::nearbyint(v)); // default rounding mode: halves to even
+}
+
+} // namespace
+
+void TFastIMG::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const int W = width();
+    const int H = height();
+    if (bmp_.Empty()) {
+        painter.fillRect(rect(), color_);
+        return;
+    }
+    const QImage image = toImage();
+    const int w = image.width();
+    const int h = image.height();
+    if (drawStyle_ == TDrawStyle::dsDraw) {
+        if (w < W || h < H) {
+            QRegion area(QRect(1, 1, W - 2, H - 2));
+            area -= QRegion(0, 0, w, h);
+            for (const QRect& r : area)
+                painter.fillRect(r, color_);
+        }
+        painter.drawImage(0, 0, image);
+        return;
+    }
+    // dsResize: fit the picture, keeping its aspect.
+    if (w == W && h == H) {
+        painter.drawImage(0, 0, image);
+        return;
+    }
+    const double fx = double(W) / w;
+    const double fy = double(H) / h;
+    QRect placed;
+    if (fx > fy)
+        placed = QRect(roundHalfEven((W - fy * w) / 2), 0, roundHalfEven(fy * w), H);
+    else
+        placed = QRect(0, roundHalfEven((H - fx * h) / 2), W, roundHalfEven(fx * h));
+    if (placed.x() != 0 || placed.y() != 0) {
+        QRegion area(rect());
+        area -= QRegion(placed);
+        for (const QRect& r : area)
+            painter.fillRect(r, color_);
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(placed, image);
+}
+
+void TFastIMG::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (OnMouseDown)
+        OnMouseDown(p.x(), p.y());
+}
+
+void TFastIMG::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (OnMouseMove)
+        OnMouseMove(p.x(), p.y());
+}
+
+void TFastIMG::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (OnMouseUp)
+        OnMouseUp(p.x(), p.y());
+}
+
+} // namespace zq

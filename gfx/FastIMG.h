@@ -1,0 +1,56 @@
+#pragma once
+// TFastIMG: a window control that shows its own TFastDIB (the shown buffer),
+// 1:1 (dsDraw) or scaled to fit with its aspect kept (dsResize), and passes
+// the mouse to the form's handlers with control pixel coordinates. While a
+// button is held it keeps the mouse, so moves and the release arrive even
+// outside the control.
+
+#include "gfx/FastDIB.h"
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+namespace zq {
+
+enum class TDrawStyle { dsDraw, dsResize };
+
+class TFastIMG : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFastIMG(QWidget* parent = nullptr);
+
+    TFastDIB& Bmp() { return bmp_; }
+    const TFastDIB& Bmp() const { return bmp_; }
+
+    void setDrawStyle(TDrawStyle style) { drawStyle_ = style; }
+    TDrawStyle drawStyle() const { return drawStyle_; }
+    void setColor(QColor colour) { color_ = colour; }
+
+    // Shows the buffer's current content now.
+    void Repaint() { repaint(); }
+
+    // Mouse handlers: (x, y) in control pixels, signed; buttons and
+    // modifiers are not passed on (the editor treats them all alike).
+    std::function<void(int x, int y)> OnMouseDown;
+    std::function<void(int x, int y)> OnMouseMove;
+    std::function<void(int x, int y)> OnMouseUp;
+
+    // The buffer as a top-down opaque QImage (also what paint draws).
+    QImage toImage() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    TFastDIB bmp_;
+    TDrawStyle drawStyle_ = TDrawStyle::dsDraw;
+    QColor color_ = Qt::white;
+};
+
+} // namespace zq

@@ -1,0 +1,514 @@
+#include "tools/Airflow.h"
+
+#include "render/Glyphs.h"
+#include "render/Palette.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <limits>
+#include <set>
+#include <vector>
+
+namespace zq {
+namespace {
+
+GameImage loadSample()
+{
+    std::ifstream in(ZELQUOR_SAMPLE_SNAPSHOT, std::ios::binary);
+    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(bytes.size(), kImageSize) << ZELQUOR_SAMPLE_SNAPSHOT;
+    GameImage image;
+    image.assign(bytes);
+    return image;
+}
+
+// An empty full-width level 1 (side walls only) with the given blocks, so the
+// wall map is what the grid drawing would leave.
+WallMap wallsOf(const GameImage& image, int levelIndex = 0)
+{
+    WallMap walls;
+    walls.rebuild(image, findLevelRecord(image, levelIndex), CellCodeTables{});
+    return walls;
+}
+
+void writeBytes(GameImage& image, std::size_t offset, std::initializer_list<std::uint8_t> bytes)
+{
+    for (std::uint8_t b : bytes)
+        image.set(offset++, b);
+}
+
+// Level index 2 (level 3) owns its record.
+constexpr int kOwnLevel = 2;
+
+// The worked example: column 3, width 2, row 10, height 3, right.
+AirflowRecord exampleArea()
+{
+    AirflowRecord r;
+    r.offset = airflowRecordOffset(kOwnLevel);
+    r.n = 0;
+    r.direction[0] = FlowRight;
+    r.width[0] = 2;
+    r.column[0] = 3;
+    r.row[0] = 10;
+    r.height[0] = 3;
+    return r;
+}
+
+TEST(AirflowTest, TablesAreConsistent)
+{
+    // The shared list is exactly the levels whose address a lower level has
+    // already used, plus 80.
+    std::set<int> expected{80};
+    for (std::size_t i = 0; i < kAirflowRecordAddresses.size(); ++i)
+        if (std::find(kAirflowRecordAddresses.begin(), kAirflowRecordAddresses.begin() + std::ptrdiff_t(i),
+                      kAirflowRecordAddresses[i]) != kAirflowRecordAddresses.begin() + std::ptrdiff_t(i))
+            expected.insert(int(i) + 1);
+    EXPECT_EQ(std::set<int>(kSharedAirflowLevels.begin(), kSharedAirflowLevels.end()), expected);
+    EXPECT_TRUE(isSharedAirflowLevel(2));
+    EXPECT_FALSE(isSharedAirflowLevel(1));
+    EXPECT_FALSE(isSharedAirflowLevel(79));
+
+    EXPECT_EQ(airflowRecordOffset(0), 14798u);
+    EXPECT_EQ(airflowRecordOffset(78), imageOffset(0x7C19));
+    EXPECT_EQ(airflowRecordOffset(-1), airflowRecordOffset(0));
+    EXPECT_EQ(airflowRecordOffset(200), airflowRecordOffset(78));
+    EXPECT_EQ(airflowRecordLength(0), 4u);
+    EXPECT_EQ(airflowRecordLength(1), 6u);
+    EXPECT_EQ(airflowRecordLength(2), 9u);
+    EXPECT_EQ(airflowRecordLength(15), 41u);
+
+    EXPECT_EQ(mirrorDirection(FlowUp), FlowUp);
+    EXPECT_EQ(mirrorDirection(FlowRight), FlowLeft);
+    EXPECT_EQ(mirrorDirection(FlowDown), FlowDown);
+    EXPECT_EQ(mirrorDirection(FlowLeft), FlowRight);
+}
+
+TEST(AirflowTest, EverySampleRecordRoundTrips)
+{
+    const GameImage original = loadSample();
+    const WallMap walls = wallsOf(original);
+    std::set<std::uint16_t> addresses(kAirflowRecordAddresses.begin(), kAirflowRecordAddresses.end());
+    for (int level = 0; level < kLevelCount; ++level) {
+        AirflowRecord record;
+        FlowMap flow;
+        decodeAirflow(original, level, walls, record, flow);
+        const std::size_t length = airflowRecordLength(record.n);
+
+        // Encoding the decoded tables gives the image back unchanged...
+        GameImage copy = original;
+        encodeAirflow(copy, record, record.gapSet);
+        ASSERT_TRUE(copy == original) << "level " << level + 1;
+
+        // ...and rebuilds every byte of the record but the spare nibble.
+        const bool spare = record.n % 2 == 0;
+        const std::size_t spareByte = record.offset + 1 + std::size_t(record.n / 2);
+        for (std::size_t i = 0; i < length; ++i)
+            copy.set(record.offset + i, 0);
+        if (spare)
+            copy.set(spareByte, original.get(spareByte) & 0x0F);
+        encodeAirflow(copy, record, record.gapSet);
+        ASSERT_TRUE(copy == original) << "level " << level + 1;
+
+        // The record ends before the next record starts.
+        const auto next = addresses.upper_bound(kAirflowRecordAddresses[std::size_t(level)]);
+        if (next != addresses.end()) {
+            EXPECT_LE(record.offset + length, imageOffset(*next)) << "level " << level + 1;
+        }
+    }
+}
+
+TEST(AirflowTest, WorkedExampleEncodesAndPaintsWithMirror)
+{
+    GameImage image;
+    const AirflowRecord area = exampleArea();
+    encodeAirflow(image, area, 0);
+    const std::size_t at = area.offset;
+    EXPECT_EQ(image.get(at), 0x00);
+    EXPECT_EQ(image.get(at + 1) >> 4, 0x5);
+    EXPECT_EQ(image.get(at + 2), 0x23);
+    EXPECT_EQ(image.get(at + 3), 0x1A);
+
+    AirflowRecord record;
+    FlowMap flow;
+    decodeAirflow(image, kOwnLevel, wallsOf(image), record, flow);
+    EXPECT_EQ(record.n, 0);
+    EXPECT_FALSE(record.shared);
+    EXPECT_EQ(record.direction[0], FlowRight);
+    EXPECT_EQ(record.column[0], 3);
+    EXPECT_EQ(record.width[0], 2);
+    EXPECT_EQ(record.row[0], 10);
+    EXPECT_EQ(record.height[0], 3);
+    for (int y = 9; y <= 13; ++y)
+        for (int x = 2; x <= 29; ++x) {
+            const bool inside = y >= 10 && y <= 12;
+            int want = FlowUp;
+            if (inside && (x == 3 || x == 4))
+                want = FlowRight;
+            else if (inside && (x == 27 || x == 28))
+                want = FlowLeft;
+            ASSERT_EQ(flow.direction(x, y), want) << x << "," << y;
+            ASSERT_FALSE(flow.wall(x, y));
+        }
+}
+
+TEST(AirflowTest, RecordLayoutsKeepSpareNibble)
+{
+    // n = 0: one direction byte, entry at byte 2; its low nibble is spare.
+    GameImage image;
+    const std::size_t at = airflowRecordOffset(kOwnLevel);
+    writeBytes(image, at, {0x30, 0x2B, 0x45, 0x66, 0xEE});
+    AirflowRecord record;
+    readAirflowRecord(image, at, record);
+    EXPECT_EQ(record.n, 0);
+    EXPECT_EQ(record.gapSet, 3);
+    EXPECT_EQ(record.direction[0], FlowDown);
+    EXPECT_EQ(record.width[0], 4);
+    EXPECT_EQ(record.column[0], 5);
+    EXPECT_EQ(record.height[0], 12);
+    EXPECT_EQ(record.row[0], 6);
+    record.direction[0] = FlowLeft;
+    encodeAirflow(image, record, 3);
+    EXPECT_EQ(image.get(at + 1), 0x3B);
+    EXPECT_EQ(image.get(at + 4), 0xEE); // after the record
+
+    // n = 2: two direction bytes, entries from byte 3; the low nibble of
+    // byte 2 is spare.
+    GameImage image2;
+    writeBytes(image2, at, {0x12, 0x13, 0x27, 0x11, 0x12, 0x21, 0x22, 0x31, 0x32, 0xEE});
+    readAirflowRecord(image2, at, record);
+    EXPECT_EQ(record.n, 2);
+    EXPECT_EQ(record.gapSet, 1);
+    EXPECT_EQ(record.direction[0], FlowRight);
+    EXPECT_EQ(record.direction[1], FlowLeft);
+    EXPECT_EQ(record.direction[2], FlowDown);
+    EXPECT_EQ(record.width[0], 1);
+    EXPECT_EQ(record.column[2], 1);
+    EXPECT_EQ(record.width[2], 3);
+    EXPECT_EQ(record.height[2], 6);
+    EXPECT_EQ(record.row[2], 2);
+    EXPECT_EQ(record.width[3], 0); // beyond n: cleared
+    record.direction[2] = FlowUp;
+    encodeAirflow(image2, record, 7);
+    EXPECT_EQ(image2.get(at), 0x72);
+    EXPECT_EQ(image2.get(at + 2), 0x07);
+    EXPECT_EQ(image2.get(at + 9), 0xEE);
+
+    // Row 17: nibble bits 3-2 = 2, and back.
+    AirflowRecord low = exampleArea();
+    low.row[0] = 17;
+    low.direction[0] = FlowLeft;
+    GameImage image3;
+    encodeAirflow(image3, low, 0);
+    EXPECT_EQ(image3.get(at + 1) >> 4, 0xB);
+    readAirflowRecord(image3, at, record);
+    EXPECT_EQ(record.row[0], 17);
+    EXPECT_EQ(record.direction[0], FlowLeft);
+    EXPECT_EQ(record.height[0], 3);
+}
+
+TEST(AirflowTest, DefaultsWallsAndGapRules)
+{
+    GameImage image;
+    const LevelRecord level = findLevelRecord(image, 0);
+    CellCodeTables codes;
+    setCell(image, level.offset, codes.code(false, 3, 3), true); // screen cell (5, 5)
+    const WallMap walls = wallsOf(image);
+
+    AirflowRecord record;
+    FlowMap flow;
+    writeBytes(image, airflowRecordOffset(0), {0x00, 0x00, 0x00, 0x00}); // one empty area
+    decodeAirflow(image, 0, walls, record, flow);
+    EXPECT_EQ(flow.at(0, 0), 0xA0);   // top wall: down
+    EXPECT_EQ(flow.at(10, 1), 0x80);  // top gap: down
+    EXPECT_EQ(flow.at(15, 2), 0x80);  // row 2 open: down
+    EXPECT_EQ(flow.at(0, 2), 0x60);   // side wall: right
+    EXPECT_EQ(flow.at(31, 22), 0xE0); // side wall: left
+    EXPECT_EQ(flow.at(1, 23), 0x20);  // bottom row side: up
+    EXPECT_EQ(flow.at(5, 5), 0x20);   // block: up, wall
+    EXPECT_EQ(flow.at(6, 5), 0x00);
+    EXPECT_EQ(flow.at(10, 23), 0x00); // bottom gap: up
+    const FlowMap set0 = flow;
+
+    // Sets 2, 4, 7, 8 and 13..15 leave the defaults.
+    for (int set : {2, 4, 7, 8, 13, 14, 15}) {
+        image.set(airflowRecordOffset(0), std::uint8_t(set << 4));
+        decodeAirflow(image, 0, walls, record, flow);
+        EXPECT_EQ(flow.cells, set0.cells) << "gap set " << set;
+    }
+
+    // Set 5: top-left up, top-right down, bottom-left up, bottom-right down.
+    image.set(airflowRecordOffset(0), 0x50);
+    decodeAirflow(image, 0, walls, record, flow);
+    for (int x = 9; x <= 12; ++x) {
+        for (int y = 0; y <= 2; ++y) {
+            EXPECT_EQ(flow.direction(x, y), FlowUp);
+            EXPECT_EQ(flow.direction(x + 10, y), FlowDown);
+        }
+        EXPECT_EQ(flow.direction(x, 23), FlowUp);
+        EXPECT_EQ(flow.direction(x + 10, 23), FlowDown);
+    }
+    EXPECT_EQ(flow.direction(8, 0), FlowDown);
+
+    // Set 12 with an area over part of the top-left gap: the area wins.
+    // Area: column 9, width 2, row 0, height 1, left; its mirror covers
+    // columns 21..22 of the top-right gap.
+    writeBytes(image, airflowRecordOffset(0), {0xC0, 0x30, 0x29, 0x08});
+    decodeAirflow(image, 0, walls, record, flow);
+    EXPECT_EQ(flow.direction(9, 0), FlowLeft);
+    EXPECT_EQ(flow.direction(10, 0), FlowLeft);
+    EXPECT_EQ(flow.direction(11, 0), FlowUp);
+    EXPECT_EQ(flow.direction(21, 0), FlowRight);
+    EXPECT_EQ(flow.direction(20, 0), FlowUp);
+    EXPECT_EQ(flow.direction(9, 23), FlowDown);
+    EXPECT_EQ(flow.direction(19, 23), FlowUp);
+    EXPECT_TRUE(flow.wall(8, 0));
+    EXPECT_FALSE(flow.wall(9, 0));
+}
+
+TEST(AirflowTest, LaterAreasOverwriteEarlierOnes)
+{
+    GameImage image;
+    // Two areas: column 4 width 4 rows 4..5 down, then column 6 width 4 rows
+    // 5..6 right.
+    writeBytes(image, airflowRecordOffset(kOwnLevel), {0x01, 0x21, 0x44, 0x14, 0x46, 0x15});
+    AirflowRecord record;
+    FlowMap flow;
+    decodeAirflow(image, kOwnLevel, wallsOf(image), record, flow);
+    EXPECT_EQ(flow.direction(5, 5), FlowDown);
+    EXPECT_EQ(flow.direction(6, 5), FlowRight);
+    EXPECT_EQ(flow.direction(7, 4), FlowDown);
+    EXPECT_EQ(flow.direction(24, 5), FlowLeft);
+    EXPECT_EQ(flow.direction(26, 5), FlowDown);
+}
+
+TEST(AirflowTest, SharedLevelsReadTheOwnersRecord)
+{
+    GameImage image;
+    writeBytes(image, airflowRecordOffset(0), {0x91, 0x12, 0x35, 0x14, 0x22, 0x27});
+    const WallMap walls = wallsOf(image);
+    AirflowRecord owner, sharer;
+    FlowMap ownerFlow, sharerFlow;
+    decodeAirflow(image, 0, walls, owner, ownerFlow);
+    decodeAirflow(image, 1, walls, sharer, sharerFlow);
+    EXPECT_FALSE(owner.shared);
+    EXPECT_TRUE(sharer.shared);
+    EXPECT_EQ(sharer.offset, owner.offset);
+    EXPECT_EQ(sharer.n, 1);
+    EXPECT_EQ(sharer.gapSet, 9);
+    EXPECT_EQ(sharer.row, owner.row);
+    EXPECT_EQ(sharerFlow.cells, ownerFlow.cells);
+    decodeAirflow(image, 35, walls, sharer, sharerFlow); // level 36
+    EXPECT_TRUE(sharer.shared);
+    EXPECT_EQ(sharerFlow.cells, ownerFlow.cells);
+}
+
+// A level picture with a marker colour that no drawing uses.
+struct Picture {
+    static constexpr std::uint32_t kMarker = 0x123456;
+    GameImage image;
+    CellCodeTables codes;
+    CurrentLevel level;
+    TFastDIB picture;
+    LevelRenderer renderer;
+
+    Picture()
+    {
+        image.set(off::AttributeTable, 0x16); // paper 2 (red), ink 6 (yellow)
+        level = decodeLevel(image, 0);
+        picture.SetSize(256, 192, 32);
+        for (int y = 0; y < 192; ++y)
+            std::fill_n(picture.Line(y), 256, kMarker);
+    }
+    RenderTarget target() { return RenderTarget{image, level, codes, picture}; }
+
+    // True when cell (x, y) shows glyph g in ink over the given background.
+    ::testing::AssertionResult cellShows(int x, int y, int g, std::uint32_t background) const
+    {
+        for (int j = 0; j < 8; ++j)
+            for (int i = 0; i < 8; ++i) {
+                const bool set = kGlyphs[std::size_t(g)][std::size_t(j)] & (0x80 >> i);
+                const std::uint32_t want = set ? kPalette[6] : background;
+                const std::uint32_t got = picture.PixelAt(8 * x + i, 8 * y + j);
+                if (got != want)
+                    return ::testing::AssertionFailure()
+                           << "cell " << x << "," << y << " pixel " << i << "," << j << ": " << std::hex << got;
+            }
+        return ::testing::AssertionSuccess();
+    }
+};
+
+TEST(AirflowTest, OverlayPaintsWallsInPaperAndKeepsOpenCells)
+{
+    Picture p;
+    FlowMap flow;
+    flow.cells.fill(0x00);
+    flow.cells[0] = 0xA0;          // (0, 0): wall, down
+    flow.cells[5 * 32 + 7] = 0x40; // (7, 5): open, right
+    flow.cells[6 * 32 + 7] = 0xE0; // (7, 6): wall, left
+    drawAirflowOverlay(p.renderer, p.target(), flow);
+    EXPECT_TRUE(p.cellShows(0, 0, FlowDown, kPalette[2]));
+    EXPECT_TRUE(p.cellShows(7, 5, FlowRight, Picture::kMarker));
+    EXPECT_TRUE(p.cellShows(7, 6, FlowLeft, kPalette[2]));
+    EXPECT_TRUE(p.cellShows(31, 23, FlowUp, Picture::kMarker));
+    EXPECT_FALSE(p.renderer.glyphMode.on);
+}
+
+TEST(AirflowTest, HighlightCoversOnlyTheLeftRectangle)
+{
+    Picture p;
+    AirflowRecord record = exampleArea();
+    drawAreaHighlight(p.renderer, p.target(), record, 0);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x) {
+            if (x >= 3 && x <= 4 && y >= 10 && y <= 12) {
+                ASSERT_TRUE(p.cellShows(x, y, FlowRight, kPalette[colour::Grey]));
+            } else {
+                for (int j = 0; j < 8; ++j)
+                    for (int i = 0; i < 8; ++i)
+                        ASSERT_EQ(p.picture.PixelAt(8 * x + i, 8 * y + j), Picture::kMarker) << x << "," << y;
+            }
+        }
+
+    // Areas outside 0..n draw nothing.
+    Picture q;
+    drawAreaHighlight(q.renderer, q.target(), record, 1);
+    drawAreaHighlight(q.renderer, q.target(), record, -1);
+    for (int y = 0; y < 192; ++y)
+        for (int x = 0; x < 256; ++x)
+            ASSERT_EQ(q.picture.PixelAt(x, y), Picture::kMarker);
+}
+
+TEST(AirflowTest, SixteenAreasAreHeldWhole)
+{
+    // n = 15: 8 direction bytes, 16 entries; area k at column k, row k + 2
+    // (nibble bits 3-2 from the row), one cell, direction k mod 4.
+    GameImage image;
+    const std::size_t at = airflowRecordOffset(kOwnLevel);
+    image.set(at, 0x2F);
+    for (int k = 0; k < 16; ++k) {
+        const int row = k + 2;
+        const int nibble = (k % 4) + 4 * (row / 8);
+        const std::size_t pair = at + 1 + std::size_t(k / 2);
+        image.set(pair, std::uint8_t(k % 2 == 0 ? (image.get(pair) & 0x0F) | (nibble << 4)
+                                                : (image.get(pair) & 0xF0) | nibble));
+        image.set(at + 9 + 2 * std::size_t(k), std::uint8_t(0x10 | k));
+        image.set(at + 10 + 2 * std::size_t(k), std::uint8_t(0x08 | (row % 8)));
+    }
+    AirflowRecord record;
+    FlowMap flow;
+    decodeAirflow(image, kOwnLevel, wallsOf(image), record, flow);
+    ASSERT_EQ(record.n, 15);
+    for (int k = 0; k < 16; ++k) {
+        EXPECT_EQ(record.column[std::size_t(k)], k);
+        EXPECT_EQ(record.row[std::size_t(k)], k + 2);
+        EXPECT_EQ(record.height[std::size_t(k)], 1);
+        EXPECT_EQ(flow.direction(k, k + 2), k % 4) << k; // over the side walls too
+    }
+    EXPECT_EQ(flow.direction(31 - 15, 17), FlowRight); // mirror of area 15 (left)
+
+    GameImage copy = image;
+    encodeAirflow(copy, record, record.gapSet);
+    EXPECT_TRUE(copy == image);
+}
+
+TEST(AirflowTest, AreasOffTheMapAreClipped)
+{
+    // Column 15, width 15, row 22 (nibble 2 x 4 + 6), height 31, down: only
+    // rows 22..23 of columns 15..29 lie on the map; the mirror covers 2..16.
+    GameImage image;
+    const std::size_t at = airflowRecordOffset(kOwnLevel);
+    writeBytes(image, at, {0x00, 0xA0, 0xFF, 0xFE, 0xEE});
+    AirflowRecord record;
+    FlowMap flow;
+    decodeAirflow(image, kOwnLevel, wallsOf(image), record, flow);
+    EXPECT_EQ(record.row[0], 22);
+    EXPECT_EQ(record.height[0], 31);
+    EXPECT_EQ(flow.direction(29, 23), FlowDown);
+    EXPECT_EQ(flow.direction(2, 22), FlowDown);
+    EXPECT_EQ(flow.direction(29, 21), FlowUp);
+    GameImage copy = image;
+    encodeAirflow(copy, record, 0);
+    EXPECT_TRUE(copy == image);
+
+    // Tables set from outside with values no record holds are clipped too.
+    record.direction[0] = FlowRight;
+    record.column[0] = -5;
+    record.width[0] = std::numeric_limits<int>::max();
+    record.row[0] = std::numeric_limits<int>::max();
+    record.height[0] = 4;
+    buildFlowMap(wallsOf(image), record, flow);
+    record.row[0] = -3;
+    buildFlowMap(wallsOf(image), record, flow);
+    // Row 0 only, all 32 columns; where a cell is both painted and mirrored
+    // the later column wins.
+    EXPECT_EQ(flow.direction(0, 0), FlowLeft);
+    EXPECT_EQ(flow.direction(15, 0), FlowLeft);
+    EXPECT_EQ(flow.direction(16, 0), FlowRight);
+    EXPECT_EQ(flow.direction(31, 0), FlowRight);
+    EXPECT_EQ(flow.direction(5, 1), FlowDown);
+    Picture p;
+    drawAreaHighlight(p.renderer, p.target(), record, 0);
+    EXPECT_TRUE(p.cellShows(0, 0, FlowRight, kPalette[colour::Grey]));
+    EXPECT_TRUE(p.cellShows(31, 0, FlowRight, kPalette[colour::Grey]));
+    EXPECT_EQ(p.picture.PixelAt(0, 8), Picture::kMarker); // row 1 not covered
+}
+
+TEST(AirflowTest, HighDirectionNibblesPlaceRowsOffTheMap)
+{
+    GameImage image;
+    const std::size_t at = airflowRecordOffset(kOwnLevel);
+    // Nibble 13: right, row 24 + 1; nibble 12 would be up, row 24.
+    writeBytes(image, at, {0x00, 0xD0, 0x35, 0x21});
+    AirflowRecord record;
+    FlowMap flow;
+    decodeAirflow(image, kOwnLevel, wallsOf(image), record, flow);
+    EXPECT_EQ(record.direction[0], FlowRight);
+    EXPECT_EQ(record.row[0], 25);
+    EXPECT_EQ(record.height[0], 4);
+    AirflowRecord empty;
+    FlowMap untouched;
+    buildFlowMap(wallsOf(image), empty, untouched);
+    EXPECT_EQ(flow.cells, untouched.cells);
+
+    GameImage copy = image;
+    copy.set(at + 1, 0);
+    encodeAirflow(copy, record, 0);
+    EXPECT_EQ(copy.get(at + 1), 0xD0);
+    EXPECT_TRUE(copy == image);
+}
+
+TEST(AirflowTest, RecordsAtTheImageEndStayInside)
+{
+    // A record whose areas run past the last byte: the bytes beyond read as
+    // 0 and are never written.
+    GameImage image;
+    const std::size_t at = kImageSize - 3;
+    writeBytes(image, at, {0x3F, 0xFF, 0x77});
+    AirflowRecord record;
+    readAirflowRecord(image, at, record);
+    EXPECT_EQ(record.n, 15);
+    EXPECT_EQ(record.direction[2], 7 & 3);
+    EXPECT_EQ(record.width[0], 0);
+    GameImage copy = image;
+    encodeAirflow(copy, record, 3);
+    EXPECT_TRUE(copy == image);
+    for (std::size_t i = 0; i < at; ++i)
+        ASSERT_EQ(copy.get(i), 0) << i;
+
+    // An offset so large that offset + i would wrap round to the start.
+    const std::size_t far = std::numeric_limits<std::size_t>::max() - 1;
+    readAirflowRecord(image, far, record);
+    EXPECT_EQ(record.n, 0);
+    record.n = 15;
+    record.width.fill(15);
+    record.direction.fill(3);
+    encodeAirflow(copy, record, 15);
+    EXPECT_TRUE(copy == image);
+}
+
+} // namespace
+} // namespace zq

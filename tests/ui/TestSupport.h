@@ -1,0 +1,143 @@
+#pragma once
+// Helpers for driving the real editor window in QtTest: controls are found
+// by object name, up-downs are clicked through their arrow buttons, and the
+// dialogs are answered by a script instead of a screen.
+
+#include "app/Dialogs.h"
+#include "app/MainForm.h"
+#include "app/UpDown.h"
+#include "gfx/FastIMG.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTest>
+#include <QToolButton>
+
+#include <deque>
+#include <memory>
+
+namespace zq::test {
+
+// Scripted answers; every call is recorded as "kind: text".
+class ScriptedDialogs : public Dialogs {
+public:
+    std::deque<QString> fileNames;
+    std::deque<bool> answers;
+    QStringList calls;
+
+    QString openFileName(const QString& title, const QString& filter, const QString& directory) override
+    {
+        calls << "open: " + title + " | " + filter + " | " + directory;
+        return next();
+    }
+    QString saveFileName(const QString& title, const QString& filter, const QString& directory) override
+    {
+        calls << "save: " + title + " | " + filter + " | " + directory;
+        return next();
+    }
+    void message(const QString& text) override { calls << "message: " + text; }
+    bool question(const QString& caption, const QString& text) override
+    {
+        calls << "question: " + caption + " | " + text;
+        if (answers.empty())
+            return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void error(const QString& caption, const QString& text) override { calls << "error: " + caption + " | " + text; }
+
+private:
+    QString next()
+    {
+        if (fileNames.empty())
+            return {};
+        QString n = fileNames.front();
+        fileNames.pop_front();
+        return n;
+    }
+};
+
+// A main window with scripted dialogs.
+struct Editor {
+    ScriptedDialogs* dialogs;
+    std::unique_ptr<TForm1> form;
+
+    Editor()
+    {
+        auto d = std::make_unique<ScriptedDialogs>();
+        dialogs = d.get();
+        form = std::make_unique<TForm1>(std::move(d));
+    }
+
+    template <typename T>
+    T* get(const char* name) const
+    {
+        T* w = form->findChild<T*>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control named %s", name);
+        return w;
+    }
+
+    UpDown* upDown(const char* name) const { return get<UpDown>(name); }
+    QCheckBox* check(const char* name) const { return get<QCheckBox>(name); }
+    QComboBox* combo(const char* name) const { return get<QComboBox>(name); }
+    QLabel* labelOf(const char* name) const { return get<QLabel>(name); }
+    QLineEdit* edit(const char* name) const { return get<QLineEdit>(name); }
+    TFastIMG* image(const char* name) const { return get<TFastIMG>(name); }
+
+    void clickUp(const char* name) const { QTest::mouseClick(upDown(name)->upButton(), Qt::LeftButton); }
+    void clickDown(const char* name) const { QTest::mouseClick(upDown(name)->downButton(), Qt::LeftButton); }
+
+    // Steps the level up-down until the given level index is shown.
+    void gotoLevel(int index) const
+    {
+        while (upDown("UpDown1")->position() != index)
+            clickUp("UpDown1");
+    }
+
+    // Chooses an item of a drop-down as a user would.
+    void choose(const char* name, int index) const
+    {
+        QComboBox* box = combo(name);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    std::uint8_t byte(std::size_t offset) const { return form->state().image.get(offset); }
+
+    // Shows the window so that the mouse can be driven through it.
+    void show() const
+    {
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            qFatal("the window was not exposed");
+    }
+
+    // Mouse events through the window, as the platform delivers them: a
+    // control keeps the mouse while a button is held, also outside it.
+    QPoint inWindow(QWidget* w, QPoint p) const { return w->mapTo(form.get(), p); }
+    void press(QWidget* w, QPoint p) const
+    {
+        QTest::mousePress(form->windowHandle(), Qt::LeftButton, {}, inWindow(w, p));
+    }
+    void move(QWidget* w, QPoint p) const { QTest::mouseMove(form->windowHandle(), inWindow(w, p)); }
+    void release(QWidget* w, QPoint p) const
+    {
+        QTest::mouseRelease(form->windowHandle(), Qt::LeftButton, {}, inWindow(w, p));
+    }
+    // Press at the first point, move through the others, release at the last.
+    void drag(QWidget* w, std::initializer_list<QPoint> points) const
+    {
+        const QPoint* p = points.begin();
+        press(w, *p);
+        for (++p; p != points.end(); ++p)
+            move(w, *p);
+        release(w, *(points.end() - 1));
+    }
+};
+
+} // namespace zq::test
