@@ -9,6 +9,7 @@
 #include "image/LayoutGrid.h"
 #include "image/LevelData.h"
 #include "render/Renderer.h"
+#include "tools/Airflow.h"
 
 namespace zq {
 
@@ -23,6 +24,9 @@ struct EditorState {
     int bubbleType = 0;    // special bubble group of the current level, 0 = none
     int spareCount = 0;    // spare bytes of the special bubble table
     int itemPlacement = 0; // 0..3: how the current level's item byte maps to the screen
+
+    AirflowRecord airflow; // the current level's air-flow record as last decoded
+    FlowMap flow;          // built from the wall map and that record
 
     int canvasDrag = 0;  // level view: 0 no button, 1 held (clearing), 2 held (setting)
     int patternDrag = 0; // pattern editor: 0 no button, 1 clearing, 2 setting

@@ -176,6 +176,10 @@ void TForm1::buildControls()
     FastIMG1->OnMouseMove = [this](int x, int y) { FastIMG1MouseMove(x, y); };
     FastIMG1->OnMouseUp = [this](int x, int y) { FastIMG1MouseUp(x, y); };
 
+    connect(AirflowCheck1, &QCheckBox::toggled, this, [this] { AirflowCheck1Click(); });
+    connect(AreaUD, &UpDown::clicked, this, [this] { AreaUDClick(); });
+    connect(DirUD, &UpDown::clicked, this, [this] { DirUDClick(); });
+    connect(GapUD, &UpDown::clicked, this, [this] { GapUDClick(); });
     connect(UpDown1, &UpDown::clicked, this, [this] { UpDown1Click(); });
     connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
     connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Select);
@@ -289,6 +293,8 @@ void TForm1::Refresh()
     hooks.editEnemies = CheckBox2->isChecked();
     hooks.editItems = CheckBox3->isChecked();
     hooks.editAirflow = AirflowCheck1->isChecked();
+    hooks.airflowDecode = [this] { airflowDecodeStep(); };
+    hooks.airflowOverlay = [this] { airflowOverlayStep(); };
     s.renderer.compose(target, hooks);
     LevelRenderer::drawPatternPicture(s.image, level, s.patternPicture);
     LevelRenderer::showLevel(s.levelPicture, LevDisp->Bmp());
@@ -297,6 +303,92 @@ void TForm1::Refresh()
     FastIMG1->Repaint();
 
     Label3->setText(QStringLiteral("Area %1").arg(AreaUD->position() + 1));
+}
+
+void TForm1::setAirflowControlsEnabled(bool enabled)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{AreaUD, DirUD, Label3, Label4, GapUD, Label5})
+        w->setEnabled(enabled);
+}
+
+void TForm1::airflowDecodeStep()
+{
+    EditorState& s = state_;
+    decodeAirflow(s.image, s.level.levelIndex, s.renderer.wallMap, s.airflow, s.flow);
+    AreaUD->setMaximum(s.airflow.n);
+    Label3->setText(QStringLiteral("Area %1").arg(AreaUD->position() + 1));
+    // The selector ranges 0..11: a record's gap set 12 or above shows as 11.
+    GapUD->setPosition(s.airflow.gapSet);
+    Label5->setText(QStringLiteral("Gap Type %1").arg(GapUD->position() + 1));
+
+    // The control states, in this order.
+    const bool editing = AirflowCheck1->isChecked();
+    if (editing) {
+        FastIMG1->setEnabled(false);
+        CheckBox2->setChecked(false);
+        CheckBox3->setChecked(false);
+        setAirflowControlsEnabled(true);
+    } else {
+        setAirflowControlsEnabled(false);
+        if (s.level.levelIndex < 5)
+            FastIMG1->setEnabled(true);
+    }
+    if (editing && s.airflow.shared) {
+        setAirflowControlsEnabled(false);
+        FastIMG1->setEnabled(false);
+        CheckBox2->setChecked(false);
+        CheckBox3->setChecked(false);
+    }
+    if (s.airflow.n == 0) {
+        AreaUD->setEnabled(false);
+        Label3->setEnabled(false);
+    }
+}
+
+void TForm1::airflowOverlayStep()
+{
+    EditorState& s = state_;
+    const RenderTarget target = s.levelTarget();
+    drawAirflowOverlay(s.renderer, target, s.flow);
+    if (!s.airflow.shared)
+        drawAreaHighlight(s.renderer, target, s.airflow, AreaUD->position());
+}
+
+void TForm1::AirflowCheck1Click()
+{
+    if (AirflowCheck1->isChecked()) {
+        FastIMG1->setEnabled(false);
+        CheckBox2->setChecked(false);
+        CheckBox3->setChecked(false);
+        setAirflowControlsEnabled(true);
+    } else {
+        FastIMG1->setEnabled(true);
+        setAirflowControlsEnabled(false);
+    }
+    Refresh();
+}
+
+void TForm1::AreaUDClick()
+{
+    const int area = AreaUD->position();
+    DirUD->setPosition(state_.airflow.direction[std::size_t(area)]);
+    Refresh();
+}
+
+void TForm1::DirUDClick()
+{
+    EditorState& s = state_;
+    if (DirUD->isEnabled())
+        s.airflow.direction[std::size_t(AreaUD->position())] = DirUD->position();
+    encodeAirflow(s.image, s.airflow, GapUD->position());
+    Refresh();
+}
+
+void TForm1::GapUDClick()
+{
+    Label5->setText(QStringLiteral("Gap Type %1").arg(GapUD->position() + 1));
+    encodeAirflow(state_.image, state_.airflow, GapUD->position());
+    Refresh();
 }
 
 void TForm1::bubbleStateUpdate()

@@ -53,6 +53,12 @@ public:
     void Exit1Click();
     void About1Click();
 
+    // Air-flow controls.
+    void AirflowCheck1Click();
+    void AreaUDClick();
+    void DirUDClick();
+    void GapUDClick();
+
     // Level view and block pattern editor mouse handlers; (x, y) in control
     // pixels, possibly outside the control while a button is held.
     void LevDispMouseDown(int x, int y);
@@ -72,6 +78,11 @@ private:
     void levelRedraw();
     void patternRedraw();
     bool blockDrawingMode() const;
+
+    // Compose steps of the air-flow editing.
+    void airflowDecodeStep();
+    void airflowOverlayStep();
+    void setAirflowControlsEnabled(bool enabled);
 
     void FormCreate();
     void buildControls();

@@ -1,0 +1,145 @@
+// How the editor's redraws compare with the least they could cost: copying
+// the same number of output bytes with memcpy. Each redraw benchmark has a
+// memcpy twin over the bytes it writes into the views; compare the two times.
+
+#include "app/MainForm.h"
+#include "image/LevelData.h"
+#include "render/Renderer.h"
+#include "tools/Airflow.h"
+#include "tools/CanvasTools.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using namespace zq;
+
+constexpr std::size_t kViewBytes = 512 * 384 * 4;
+constexpr std::size_t kPatternViewBytes = 129 * 129 * 4;
+constexpr int kMoves = 100;
+
+struct Scene {
+    GameImage image;
+    CellCodeTables codes;
+    CurrentLevel level;
+    LevelRenderer renderer;
+    TFastDIB picture, pattern, view, patternView;
+    AirflowRecord airflow;
+    FlowMap flow;
+
+    explicit Scene(int levelIndex)
+    {
+        image.loadDefault();
+        level = decodeLevel(image, levelIndex);
+        picture.SetSize(256, 192, 32);
+        pattern.SetSize(8, 8, 32);
+        view.SetSize(512, 384, 32);
+        patternView.SetSize(129, 129, 32);
+    }
+    RenderTarget target() { return RenderTarget{image, level, codes, picture}; }
+
+    // What the level view does after every block change.
+    void levelRedraw()
+    {
+        renderer.drawBorder(target());
+        renderer.drawGrid(target());
+        LevelRenderer::showLevel(picture, view);
+    }
+
+    // The drawing of a full refresh cycle, with the air-flow overlay on.
+    void refresh()
+    {
+        const RenderTarget t = target();
+        renderer.drawBorder(t);
+        ComposeHooks hooks;
+        hooks.editAirflow = true;
+        hooks.airflowDecode = [&] { decodeAirflow(image, level.levelIndex, renderer.wallMap, airflow, flow); };
+        hooks.airflowOverlay = [&] {
+            drawAirflowOverlay(renderer, t, flow);
+            drawAreaHighlight(renderer, t, airflow, 0);
+        };
+        renderer.compose(t, hooks);
+        LevelRenderer::drawPatternPicture(image, level, pattern);
+        LevelRenderer::showLevel(picture, view);
+        LevelRenderer::showPattern(pattern, patternView, true);
+    }
+};
+
+void BM_BlockDragRedraw(benchmark::State& state)
+{
+    Scene scene(2);
+    for (auto _ : state) {
+        int drag = BlockTool::press(scene.image, scene.level.record, scene.codes, 100, 100);
+        scene.levelRedraw();
+        for (int i = 0; i < kMoves; ++i) {
+            BlockTool::drag(scene.image, scene.level.record, scene.codes, drag, 40 + 4 * i, 100 + (i % 7) * 16);
+            scene.levelRedraw();
+        }
+        benchmark::DoNotOptimize(scene.view.Pixels32(0));
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * (kMoves + 1) * std::int64_t(kViewBytes));
+}
+BENCHMARK(BM_BlockDragRedraw)->Unit(benchmark::kMicrosecond);
+
+void BM_BlockDragMemcpy(benchmark::State& state)
+{
+    std::vector<std::uint8_t> from(kViewBytes, 1), to(kViewBytes);
+    for (auto _ : state) {
+        for (int i = 0; i < kMoves + 1; ++i) {
+            std::memcpy(to.data(), from.data(), kViewBytes);
+            benchmark::ClobberMemory();
+        }
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * (kMoves + 1) * std::int64_t(kViewBytes));
+}
+BENCHMARK(BM_BlockDragMemcpy)->Unit(benchmark::kMicrosecond);
+
+void BM_RefreshDrawing(benchmark::State& state)
+{
+    Scene scene(3);
+    for (auto _ : state) {
+        scene.refresh();
+        benchmark::DoNotOptimize(scene.view.Pixels32(0));
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kViewBytes + kPatternViewBytes));
+}
+BENCHMARK(BM_RefreshDrawing)->Unit(benchmark::kMicrosecond);
+
+void BM_RefreshMemcpy(benchmark::State& state)
+{
+    std::vector<std::uint8_t> from(kViewBytes + kPatternViewBytes, 1), to(kViewBytes + kPatternViewBytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(from.size()));
+}
+BENCHMARK(BM_RefreshMemcpy)->Unit(benchmark::kMicrosecond);
+
+// The whole refresh cycle of the window (controls included; the window is
+// not shown, so nothing is painted on a screen).
+void BM_FormRefreshCycle(benchmark::State& state)
+{
+    TForm1 form;
+    for (auto _ : state)
+        form.Refresh();
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kViewBytes + kPatternViewBytes));
+}
+BENCHMARK(BM_FormRefreshCycle)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
