@@ -9,7 +9,9 @@
 #include "image/LayoutGrid.h"
 #include "image/LevelData.h"
 #include "render/Renderer.h"
+#include "entities/Enemies.h"
 #include "tools/Airflow.h"
+#include "tools/CanvasTools.h"
 
 namespace zq {
 
@@ -27,6 +29,10 @@ struct EditorState {
 
     AirflowRecord airflow; // the current level's air-flow record as last decoded
     FlowMap flow;          // built from the wall map and that record
+
+    EnemySlotView enemies{}; // the current level's enemy slots as last decoded
+    int selectedEnemy = 0;   // slot 0..6 that enemy moving drags; survives level changes and Open
+    AreaTool areaTool;       // anchor and size of the air-flow area being drawn
 
     int canvasDrag = 0;  // level view: 0 no button, 1 held (clearing), 2 held (setting)
     int patternDrag = 0; // pattern editor: 0 no button, 1 clearing, 2 setting

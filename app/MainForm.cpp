@@ -2,6 +2,9 @@
 
 #include "app/AboutBox.h"
 #include "app/UpDown.h"
+#include "entities/Bubbles.h"
+#include "entities/Enemies.h"
+#include "entities/Items.h"
 #include "gfx/FastIMG.h"
 #include "render/Renderer.h"
 #include "tools/CanvasTools.h"
@@ -176,6 +179,13 @@ void TForm1::buildControls()
     FastIMG1->OnMouseMove = [this](int x, int y) { FastIMG1MouseMove(x, y); };
     FastIMG1->OnMouseUp = [this](int x, int y) { FastIMG1MouseUp(x, y); };
 
+    for (int i = 0; i < 7; ++i)
+        connect(bad[i], &UpDown::clicked, this, [this, i] { badClick(i); });
+    connect(UpDown2, &UpDown::clicked, this, [this] { UpDown2Click(); });
+    connect(UpDown3, &UpDown::clicked, this, [this] { UpDown3Click(); });
+    connect(CheckBox2, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
+    connect(CheckBox3, &QCheckBox::toggled, this, [this] { CheckBox3Click(); });
+    connect(ComboBox3, &QComboBox::activated, this, &TForm1::ComboBox3Select);
     connect(AirflowCheck1, &QCheckBox::toggled, this, [this] { AirflowCheck1Click(); });
     connect(AreaUD, &UpDown::clicked, this, [this] { AreaUDClick(); });
     connect(DirUD, &UpDown::clicked, this, [this] { DirUDClick(); });
@@ -275,7 +285,7 @@ void TForm1::Refresh()
     bubbleStateUpdate();
     enemyPanelRefresh();
     itemPlacementUpdate();
-    ComboBox3->setEnabled(!(s.spareCount == 0 && s.bubbleType == 0));
+    ComboBox3->setEnabled(bubbleChoiceEnabled(BubbleState{s.bubbleType, s.spareCount}));
 
     if (UpDown1->position() > 4)
         FastIMG1->setEnabled(false);
@@ -287,15 +297,8 @@ void TForm1::Refresh()
     ComboBox2->setEnabled(ownsColours);
     CheckBox1->setEnabled(ownsColours);
 
-    const RenderTarget target = s.levelTarget();
-    s.renderer.drawBorder(target);
-    ComposeHooks hooks;
-    hooks.editEnemies = CheckBox2->isChecked();
-    hooks.editItems = CheckBox3->isChecked();
-    hooks.editAirflow = AirflowCheck1->isChecked();
-    hooks.airflowDecode = [this] { airflowDecodeStep(); };
-    hooks.airflowOverlay = [this] { airflowOverlayStep(); };
-    s.renderer.compose(target, hooks);
+    s.renderer.drawBorder(s.levelTarget());
+    composeLevel();
     LevelRenderer::drawPatternPicture(s.image, level, s.patternPicture);
     LevelRenderer::showLevel(s.levelPicture, LevDisp->Bmp());
     LevDisp->Repaint();
@@ -391,16 +394,105 @@ void TForm1::GapUDClick()
     Refresh();
 }
 
+void TForm1::composeLevel()
+{
+    EditorState& s = state_;
+    const RenderTarget target = s.levelTarget();
+    ComposeHooks hooks;
+    hooks.editEnemies = CheckBox2->isChecked();
+    hooks.editItems = CheckBox3->isChecked();
+    hooks.editAirflow = AirflowCheck1->isChecked();
+    hooks.enemyOverlay = [&s] { drawEnemyOverlay(s.levelPicture, s.enemies, s.level.ink); };
+    hooks.itemOverlay = [&s] {
+        drawItemOverlay(s.levelPicture, itemByte(s.image, s.level.levelIndex), s.itemPlacement);
+    };
+    hooks.airflowDecode = [this] { airflowDecodeStep(); };
+    hooks.airflowOverlay = [this] { airflowOverlayStep(); };
+    s.renderer.compose(target, hooks);
+}
+
 void TForm1::bubbleStateUpdate()
 {
+    EditorState& s = state_;
+    const BubbleState bubble = bubbleState(s.image, s.level.levelIndex + 1);
+    s.bubbleType = bubble.type;
+    s.spareCount = bubble.spare;
+    // A type outside 0..4 (a match among spare bytes) selects no item.
+    ComboBox3->setCurrentIndex(bubble.type >= 0 && bubble.type <= kBubbleGroupCount ? bubble.type : -1);
 }
 
 void TForm1::enemyPanelRefresh()
 {
+    EditorState& s = state_;
+    const int level = s.level.levelIndex;
+    s.enemies = decodeEnemies(s.image, level);
+    for (int i = 0; i < kEnemySlotCount; ++i) {
+        const int type = s.enemies[std::size_t(i)].type;
+        bad[i]->setPosition(type);
+        BadIMG[i]->Bmp().LoadFromResource(enemyPictureName(type));
+        BadIMG[i]->Repaint();
+    }
+    const int pattern = enemiesPattern(s.image, level);
+    const int burst = burstTime(s.image, level);
+    StaticText3->setText(QStringLiteral("Enemies Pattern %1").arg(pattern + 1));
+    StaticText4->setText(QStringLiteral("Burst Time %1").arg(burst));
+    UpDown2->setPosition(pattern);
+    UpDown3->setPosition(burst);
+    if (CheckBox2->isChecked()) {
+        composeLevel();
+        LevelRenderer::showLevel(s.levelPicture, LevDisp->Bmp());
+        LevDisp->Repaint();
+    }
 }
 
 void TForm1::itemPlacementUpdate()
 {
+    EditorState& s = state_;
+    s.itemPlacement = itemPlacementState(s.image, s.level.levelIndex, s.level.record.mirrored);
+}
+
+void TForm1::badClick(int slot)
+{
+    EditorState& s = state_;
+    stepEnemyType(s.image, s.level.levelIndex, slot, s.enemies[std::size_t(slot)].type, bad[slot]->position());
+    enemyPanelRefresh();
+}
+
+void TForm1::UpDown2Click()
+{
+    setEnemiesPattern(state_.image, state_.level.levelIndex, UpDown2->position());
+    Refresh();
+}
+
+void TForm1::UpDown3Click()
+{
+    setBurstTime(state_.image, state_.level.levelIndex, UpDown3->position());
+    Refresh();
+}
+
+void TForm1::CheckBox2Click()
+{
+    if (CheckBox2->isChecked()) {
+        CheckBox3->setChecked(false);
+        AirflowCheck1->setChecked(false);
+    }
+    Refresh();
+}
+
+void TForm1::CheckBox3Click()
+{
+    if (CheckBox3->isChecked()) {
+        CheckBox2->setChecked(false);
+        AirflowCheck1->setChecked(false);
+    }
+    Refresh();
+}
+
+void TForm1::ComboBox3Select(int index)
+{
+    EditorState& s = state_;
+    selectBubble(s.image, s.level.levelIndex + 1, index, BubbleState{s.bubbleType, s.spareCount});
+    Refresh();
 }
 
 void TForm1::UpDown1Click()
@@ -523,6 +615,15 @@ void TForm1::LevDispMouseDown(int x, int y)
         s.canvasDrag = BlockTool::press(s.image, s.level.record, s.codes, x, y);
         levelRedraw();
     }
+    if (CheckBox2->isChecked()) {
+        s.selectedEnemy = selectEnemy(s.enemies, x, y, s.selectedEnemy);
+        setStatusText(QStringLiteral("Enemy Number %1").arg(s.selectedEnemy + 1));
+    }
+    if (AirflowCheck1->isChecked() && !s.airflow.shared) {
+        s.areaTool.press(s.airflow, AreaUD->position(), x, y);
+        encodeAirflow(s.image, s.airflow, GapUD->position());
+        Refresh();
+    }
 }
 
 void TForm1::LevDispMouseMove(int x, int y)
@@ -532,6 +633,22 @@ void TForm1::LevDispMouseMove(int x, int y)
         BlockTool::drag(s.image, s.level.record, s.codes, s.canvasDrag, x, y);
         if (s.canvasDrag != DragNone)
             levelRedraw();
+    }
+    if (CheckBox2->isChecked() && s.canvasDrag == DragClearing) {
+        if (moveEnemy(s.image, s.level.levelIndex, s.enemies, s.selectedEnemy, x, y)) {
+            setStatusText(QString(13, QLatin1Char(' ')));
+            setStatusText(QStringLiteral("Enemy Number %1").arg(s.selectedEnemy + 1));
+            enemyPanelRefresh();
+        }
+    }
+    if (CheckBox3->isChecked() && s.canvasDrag == DragClearing) {
+        moveItem(s.image, s.level.levelIndex, s.itemPlacement, x, y);
+        Refresh();
+    }
+    if (AirflowCheck1->isChecked() && s.canvasDrag == DragClearing && !s.airflow.shared) {
+        s.areaTool.resize(s.airflow, AreaUD->position(), x, y);
+        encodeAirflow(s.image, s.airflow, GapUD->position());
+        Refresh();
     }
 }
 

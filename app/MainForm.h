@@ -53,6 +53,14 @@ public:
     void Exit1Click();
     void About1Click();
 
+    // Enemies, items and the special bubble.
+    void badClick(int slot); // bad1Click..bad7Click for slots 0..6
+    void UpDown2Click();
+    void UpDown3Click();
+    void CheckBox2Click();
+    void CheckBox3Click();
+    void ComboBox3Select(int index);
+
     // Air-flow controls.
     void AirflowCheck1Click();
     void AreaUDClick();
@@ -78,6 +86,9 @@ private:
     void levelRedraw();
     void patternRedraw();
     bool blockDrawingMode() const;
+
+    // Compose with the overlays of the ticked edit mode.
+    void composeLevel();
 
     // Compose steps of the air-flow editing.
     void airflowDecodeStep();

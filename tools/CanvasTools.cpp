@@ -92,3 +92,48 @@ bool PatternTool::drag(GameImage& image, std::size_t patternOffset, int dragStat
 }
 
 } // namespace zq
+
+namespace zq {
+
+namespace {
+
+std::size_t areaIndex(int area)
+{
+    return std::size_t(std::clamp(area, 0, AirflowRecord::kMaxAreas - 1));
+}
+
+} // namespace
+
+void AreaTool::press(AirflowRecord& record, int area, int x, int y)
+{
+    anchorColumn = std::clamp(x / 16, 2, 15);
+    anchorRow = std::clamp(y / 16, 2, 23);
+    width = 1;
+    height = 1;
+    const std::size_t a = areaIndex(area);
+    record.width[a] = 1;
+    record.height[a] = 1;
+    record.column[a] = anchorColumn;
+    record.row[a] = anchorRow;
+}
+
+void AreaTool::resize(AirflowRecord& record, int area, int x, int y)
+{
+    int endColumn = x / 16;
+    if (endColumn < anchorColumn)
+        endColumn = anchorColumn;
+    if (endColumn > 15)
+        endColumn = 15;
+    int endRow = y / 16;
+    if (endRow < anchorRow)
+        endRow = anchorRow;
+    if (endRow > 23)
+        endRow = 23;
+    width = endColumn + 1 - anchorColumn;
+    height = endRow + 1 - anchorRow;
+    const std::size_t a = areaIndex(area);
+    record.width[a] = width;
+    record.height[a] = height;
+}
+
+} // namespace zq

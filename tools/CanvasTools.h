@@ -45,3 +45,26 @@ public:
 };
 
 } // namespace zq
+
+#include "tools/Airflow.h"
+
+namespace zq {
+
+// Drawing an air-flow area on the level view: the press anchors the area's
+// top-left cell (columns 2..15, rows 2..23) at size 1 x 1, and every move
+// with the button held stretches it towards the bottom right; a pointer left
+// of or above the anchor gives a width or height of 1. Only the left half is
+// drawn: the right half takes the mirror image of every area.
+class AreaTool {
+public:
+    int anchorColumn = 0;
+    int anchorRow = 0;
+    int width = 0;
+    int height = 0;
+
+    // Both change area `area` (0..15) of the record; the caller encodes.
+    void press(AirflowRecord& record, int area, int x, int y);
+    void resize(AirflowRecord& record, int area, int x, int y);
+};
+
+} // namespace zq

@@ -136,3 +136,46 @@ TEST(PatternToolTest, PressAndDragSetOrClearPixels)
 
 } // namespace
 } // namespace zq
+
+namespace zq {
+namespace {
+
+TEST(AreaToolTest, PressAnchorsInsideTheLeftHalf)
+{
+    AirflowRecord rec;
+    AreaTool tool;
+    tool.press(rec, 1, 20 * 16 + 3, 5); // column 20, row 0
+    EXPECT_EQ(rec.column[1], 15);
+    EXPECT_EQ(rec.row[1], 2);
+    EXPECT_EQ(rec.width[1], 1);
+    EXPECT_EQ(rec.height[1], 1);
+    tool.press(rec, 0, -100, 5000);
+    EXPECT_EQ(rec.column[0], 2);
+    EXPECT_EQ(rec.row[0], 23);
+}
+
+TEST(AreaToolTest, ResizeGrowsTowardsTheBottomRightOnly)
+{
+    AirflowRecord rec;
+    AreaTool tool;
+    tool.press(rec, 0, 5 * 16, 6 * 16);
+    tool.resize(rec, 0, 9 * 16 + 15, 10 * 16);
+    EXPECT_EQ(rec.width[0], 5);
+    EXPECT_EQ(rec.height[0], 5);
+    EXPECT_EQ(rec.column[0], 5);
+    EXPECT_EQ(rec.row[0], 6);
+    tool.resize(rec, 0, 16, 16); // left of and above the anchor
+    EXPECT_EQ(rec.width[0], 1);
+    EXPECT_EQ(rec.height[0], 1);
+    tool.resize(rec, 0, -40, 9000);
+    EXPECT_EQ(rec.width[0], 1);
+    EXPECT_EQ(rec.height[0], 18);
+    tool.resize(rec, 0, 9000, -40);
+    EXPECT_EQ(rec.width[0], 11);
+    // An area index beyond the tables is held to the last entry.
+    tool.resize(rec, 99, 9000, 9000);
+    EXPECT_EQ(rec.width[15], 11);
+}
+
+} // namespace
+} // namespace zq
