@@ -1,6 +1,5 @@
 #include "app/Dialogs.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -20,7 +19,7 @@ QString QtDialogs::saveFileName(const QString& title, const QString& filter, con
 
 void QtDialogs::message(const QString& text)
 {
-    QMessageBox::information(owner_, QApplication::applicationName(), text);
+    QMessageBox::information(owner_, QString::fromLatin1(kProgramTitle), text);
 }
 
 bool QtDialogs::question(const QString& caption, const QString& text)

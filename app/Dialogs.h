@@ -8,6 +8,9 @@ class QWidget;
 
 namespace zq {
 
+// The program title: the main window's caption and that of plain messages.
+inline constexpr const char* kProgramTitle = "Zelquor Editor V3";
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;

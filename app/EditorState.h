@@ -10,6 +10,8 @@
 #include "image/LevelData.h"
 #include "render/Renderer.h"
 #include "entities/Enemies.h"
+#include "files/Clipboard.h"
+#include "files/Tape.h"
 #include "tools/Airflow.h"
 #include "tools/CanvasTools.h"
 
@@ -33,6 +35,10 @@ struct EditorState {
     EnemySlotView enemies{}; // the current level's enemy slots as last decoded
     int selectedEnemy = 0;   // slot 0..6 that enemy moving drags; survives level changes and Open
     AreaTool areaTool;       // anchor and size of the air-flow area being drawn
+
+    LevelClipboard levelClipboard; // survive Open and New
+    EnemyClipboard enemyClipboard;
+    LoadingScreen loadingScreen; // the tape's loading screen; only a screen import replaces it
 
     int canvasDrag = 0;  // level view: 0 no button, 1 held (clearing), 2 held (setting)
     int patternDrag = 0; // pattern editor: 0 no button, 1 clearing, 2 setting

@@ -1,10 +1,15 @@
 #include "app/MainForm.h"
 
 #include "app/AboutBox.h"
+#include "app/FileIO.h"
 #include "app/UpDown.h"
 #include "entities/Bubbles.h"
 #include "entities/Enemies.h"
 #include "entities/Items.h"
+#include "files/Clipboard.h"
+#include "files/Screen.h"
+#include "files/Snapshot.h"
+#include "files/Tape.h"
 #include "gfx/FastIMG.h"
 #include "render/Renderer.h"
 #include "tools/CanvasTools.h"
@@ -12,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -75,7 +81,7 @@ TForm1::TForm1(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     , dialogs_(dialogs ? std::move(dialogs) : std::make_unique<QtDialogs>(this))
 {
     setObjectName("Form1");
-    setWindowTitle("Zelquor Editor V3");
+    setWindowTitle(QString::fromLatin1(kProgramTitle));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     QFont f = font();
@@ -205,12 +211,34 @@ void TForm1::buildMenu()
     fileMenu_ = menuBar()->addMenu("&File");
     New1 = fileMenu_->addAction("&New", this, &TForm1::New1Click);
     New1->setObjectName("New1");
+    auto item = [this](QMenu* menu, QAction*& action, const char* name, const char* caption, QKeySequence key,
+                       void (TForm1::*handler)()) {
+        action = menu->addAction(QString::fromLatin1(caption), this, handler);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+    };
+    item(fileMenu_, Open1, "Open1", "&Open .sna", QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::Open1Click);
+    item(fileMenu_, SaveAs1, "SaveAs1", "&Save 48k .sna", QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveAs1Click);
+    item(fileMenu_, S1, "S1", "S&ave 128k .sna", QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::S1Click);
+    item(fileMenu_, Importscr1, "Importscr1", "&Import .scr", QKeySequence(Qt::CTRL | Qt::Key_I),
+         &TForm1::Importscr1Click);
+    item(fileMenu_, Savetap1, "Savetap1", "Save .&tap", QKeySequence(Qt::CTRL | Qt::Key_T), &TForm1::Savetap1Click);
     fileMenu_->addSeparator()->setObjectName("N1");
     Exit1 = fileMenu_->addAction("E&xit", this, &TForm1::Exit1Click);
     Exit1->setObjectName("Exit1");
     Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
 
     editMenu_ = menuBar()->addMenu("&Edit");
+    item(editMenu_, CopyLevel1, "CopyLevel1", "&Copy Level", QKeySequence(Qt::CTRL | Qt::Key_C),
+         &TForm1::CopyLevel1Click);
+    item(editMenu_, PasteLevel1, "PasteLevel1", "&Paste Level", QKeySequence(Qt::CTRL | Qt::Key_V),
+         &TForm1::PasteLevel1Click);
+    item(editMenu_, CopyBaddies1, "CopyBaddies1", "Copy &Enemies", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C),
+         &TForm1::CopyBaddies1Click);
+    item(editMenu_, PasteBaddies1, "PasteBaddies1", "Paste E&nemies", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V),
+         &TForm1::PasteBaddies1Click);
+    PasteLevel1->setEnabled(false);
+    PasteBaddies1->setEnabled(false);
 
     QMenu* about = menuBar()->addMenu("&About");
     About1 = about->addAction("&About...", this, &TForm1::About1Click);
@@ -232,14 +260,12 @@ void TForm1::FormCreate()
 {
     EditorState& s = state_;
     s.image.loadDefault();
+    s.loadingScreen = LoadingScreen::fromImage(s.image);
     s.levelPicture.SetSize(kLevelPictureWidth, kLevelPictureHeight, 32);
     s.patternPicture.SetSize(8, 8, 32);
-    s.level = CurrentLevel{};
-    s.level.levelIndex = 0;
-    s.level.record = LevelRecord{off::LevelRecords, false};
-    s.level.attribute = 0;
-    s.level.patternOffset = 0;
-    s.spareCount = 0;
+    resetLevelState();
+    s.levelClipboard = LevelClipboard{};
+    s.enemyClipboard = EnemyClipboard{};
     s.codes = CellCodeTables{};
     LevDisp->Bmp().SetSize(LevDisp->width(), LevDisp->height(), 32);
     FastIMG1->Bmp().SetSize(FastIMG1->width(), FastIMG1->height(), 32);
@@ -247,6 +273,17 @@ void TForm1::FormCreate()
         w->setEnabled(false);
     fillCreditBoxes();
     Refresh();
+}
+
+void TForm1::resetLevelState()
+{
+    EditorState& s = state_;
+    s.level = CurrentLevel{};
+    s.level.levelIndex = 0;
+    s.level.record = LevelRecord{off::LevelRecords, false};
+    s.level.attribute = 0;
+    s.level.patternOffset = 0;
+    s.spareCount = 0;
 }
 
 void TForm1::fillCreditBoxes()
@@ -561,6 +598,135 @@ void TForm1::New1Click()
     state_.image.loadDefault();
     state_.level.levelIndex = 0;
     UpDown1->setPosition(0);
+    Refresh();
+}
+
+void TForm1::Open1Click()
+{
+    const QString name = dialogs_->openFileName("Open ZX Spectrum 48k / 128k Snapshot",
+                                                "ZX Spectrum 48k /128k Snapshots (*.sna)", ".");
+    if (name.isEmpty())
+        return;
+    const FileRead file = readWholeFile(name, [](std::uint64_t size) { return acceptedSnapshotSize(size); });
+    if (file.status == FileRead::WrongSize) {
+        dialogs_->message("File size incorrect");
+        return;
+    }
+    if (file.status == FileRead::Failed) {
+        dialogs_->error(QString::fromLatin1(kProgramTitle), file.error);
+        return;
+    }
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()),
+                                              std::size_t(file.bytes.size()));
+    switch (checkSnapshot(std::uint64_t(file.bytes.size()), bytes, state_.image)) {
+    case OpenCheck::WrongSize:
+        dialogs_->message("File size incorrect");
+        return;
+    case OpenCheck::NotTheGame:
+        dialogs_->message("File selected is not a Zelquor snapshot");
+        return;
+    case OpenCheck::Ok:
+        break;
+    }
+    openSnapshot(state_.image, bytes);
+    resetLevelState();
+    UpDown1->setPosition(0);
+    fillCreditBoxes();
+    Refresh();
+}
+
+bool TForm1::saveAs(const QString& title, const QString& filter, const char* extension,
+                    std::span<const std::uint8_t> bytes)
+{
+    const QString chosen = dialogs_->saveFileName(title, filter, ".");
+    const QString name = QString::fromStdString(forceExtension(chosen.toStdString(), extension));
+    if (name == QLatin1String(extension))
+        return false;
+    const QFileInfo target(name);
+    if (target.exists() || target.isSymLink()) {
+        if (!dialogs_->question("Overwrite?", "File already exists. Overwrite?"))
+            return false;
+        // A folder, a device or a write-protected file is not replaced.
+        if (!target.isFile() || !target.isWritable()) {
+            dialogs_->error("Error Saving Binary", "Could not overwrite your file.");
+            return false;
+        }
+    }
+    const QString failure = writeWholeFile(name, bytes);
+    if (!failure.isEmpty()) {
+        dialogs_->error(QString::fromLatin1(kProgramTitle), failure);
+        return false;
+    }
+    return true;
+}
+
+void TForm1::SaveAs1Click()
+{
+    const std::vector<std::uint8_t> bytes = save48(state_.image);
+    saveAs("Save 48k Snapshot", "ZX 48k Snapshots (*.sna)", ".sna", bytes);
+}
+
+void TForm1::S1Click()
+{
+    // The ROM swap routine goes into the image with the file: only once the
+    // file is written, so a failed export leaves the image as it was.
+    GameImage patched = state_.image;
+    writeRomSwapRoutine(patched);
+    const std::vector<std::uint8_t> bytes = save128(patched);
+    if (saveAs("Save 128k Snapshot", "ZX 128k Snapshots (*.sna)", ".sna", bytes))
+        writeRomSwapRoutine(state_.image);
+}
+
+void TForm1::Savetap1Click()
+{
+    const std::vector<std::uint8_t> bytes = buildTape(state_.image, state_.loadingScreen);
+    saveAs("Save ZX Spectrum Tape File", "ZX Spectrum Tape Files (*.tap)", ".tap", bytes);
+}
+
+void TForm1::Importscr1Click()
+{
+    const QString name = dialogs_->openFileName("Import ZX Spectrum Screen$ File",
+                                                "ZX Spectrum Screen$ Files (*.scr)", ".");
+    if (name.isEmpty())
+        return;
+    const FileRead file = readWholeFile(name, [](std::uint64_t size) { return acceptedScreenSize(size); });
+    if (file.status == FileRead::WrongSize) {
+        dialogs_->message("File size incorrect");
+        return;
+    }
+    if (file.status == FileRead::Failed) {
+        dialogs_->error(QString::fromLatin1(kProgramTitle), file.error);
+        return;
+    }
+    importScreen(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(file.bytes.data()),
+                                               std::size_t(file.bytes.size())),
+                 state_.loadingScreen, state_.image);
+    Refresh();
+}
+
+void TForm1::CopyLevel1Click()
+{
+    copyLevel(state_.image, state_.level.record, state_.levelClipboard);
+    PasteLevel1->setEnabled(true);
+}
+
+void TForm1::PasteLevel1Click()
+{
+    pasteLevel(state_.image, state_.level.record, state_.levelClipboard, state_.codes);
+    Refresh();
+}
+
+void TForm1::CopyBaddies1Click()
+{
+    copyEnemies(state_.image, state_.level.levelIndex, state_.enemyClipboard);
+    PasteBaddies1->setEnabled(true);
+}
+
+void TForm1::PasteBaddies1Click()
+{
+    if (!state_.enemyClipboard.full)
+        return;
+    pasteEnemies(state_.image, state_.level.levelIndex, state_.enemyClipboard);
     Refresh();
 }
 

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <span>
 
 class QCheckBox;
 class QComboBox;
@@ -50,7 +51,16 @@ public:
     void LabeledEdit2Change();
     void LabeledEdit3Change();
     void New1Click();
+    void Open1Click();
+    void SaveAs1Click();
+    void S1Click();
+    void Importscr1Click();
+    void Savetap1Click();
     void Exit1Click();
+    void CopyLevel1Click();
+    void PasteLevel1Click();
+    void CopyBaddies1Click();
+    void PasteBaddies1Click();
     void About1Click();
 
     // Enemies, items and the special bubble.
@@ -102,6 +112,11 @@ private:
     void creditChange(CreditField field, QLineEdit* edit);
     void storeAttribute();
     void fillCreditBoxes();
+    void resetLevelState();
+    // The save dialog, extension, overwrite question and atomic write shared
+    // by the three exports. Returns true when the file was written.
+    bool saveAs(const QString& title, const QString& filter, const char* extension,
+                std::span<const std::uint8_t> bytes);
 
     // Refresh cycle hooks kept current by the enemy, item and bubble tools.
     void bubbleStateUpdate();
@@ -148,7 +163,16 @@ private:
     QMenu* fileMenu_ = nullptr;
     QMenu* editMenu_ = nullptr;
     QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QAction* S1 = nullptr;
+    QAction* Importscr1 = nullptr;
+    QAction* Savetap1 = nullptr;
     QAction* Exit1 = nullptr;
+    QAction* CopyLevel1 = nullptr;
+    QAction* PasteLevel1 = nullptr;
+    QAction* CopyBaddies1 = nullptr;
+    QAction* PasteBaddies1 = nullptr;
     QAction* About1 = nullptr;
 };
 

@@ -6,7 +6,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Zelquor Editor V3");
+    QApplication::setApplicationName(QString::fromLatin1(zq::kProgramTitle));
 
     zq::TForm1 form;
     zq::TAboutBox about(&form);
