@@ -646,8 +646,9 @@ bool TForm1::saveAs(const QString& title, const QString& filter, const char* ext
     if (target.exists() || target.isSymLink()) {
         if (!dialogs_->question("Overwrite?", "File already exists. Overwrite?"))
             return false;
-        // A folder, a device or a write-protected file is not replaced.
-        if (!target.isFile() || !target.isWritable()) {
+        // A folder, a device, a write-protected file or a file in a folder
+        // that may not be changed (so it could not be deleted) is not replaced.
+        if (!target.isFile() || !target.isWritable() || !QFileInfo(target.absolutePath()).isWritable()) {
             dialogs_->error("Error Saving Binary", "Could not overwrite your file.");
             return false;
         }
