@@ -601,24 +601,42 @@ void TForm1::New1Click()
     Refresh();
 }
 
-void TForm1::Open1Click()
+std::optional<QByteArray> TForm1::chooseAndRead(const QString& title, const QString& filter,
+                                                bool (*acceptedSize)(std::uint64_t))
 {
-    const QString name = dialogs_->openFileName("Open ZX Spectrum 48k / 128k Snapshot",
-                                                "ZX Spectrum 48k /128k Snapshots (*.sna)", ".");
+    const QString name = dialogs_->openFileName(title, filter, ".");
     if (name.isEmpty())
-        return;
-    const FileRead file = readWholeFile(name, [](std::uint64_t size) { return acceptedSnapshotSize(size); });
+        return std::nullopt;
+    FileRead file = readWholeFile(name, acceptedSize);
     if (file.status == FileRead::WrongSize) {
         dialogs_->message("File size incorrect");
-        return;
+        return std::nullopt;
     }
     if (file.status == FileRead::Failed) {
         dialogs_->error(QString::fromLatin1(kProgramTitle), file.error);
-        return;
+        return std::nullopt;
     }
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()),
-                                              std::size_t(file.bytes.size()));
-    switch (checkSnapshot(std::uint64_t(file.bytes.size()), bytes, state_.image)) {
+    return std::move(file.bytes);
+}
+
+namespace {
+
+std::span<const std::uint8_t> byteSpan(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), std::size_t(bytes.size())};
+}
+
+} // namespace
+
+void TForm1::Open1Click()
+{
+    const std::optional<QByteArray> file =
+        chooseAndRead("Open ZX Spectrum 48k / 128k Snapshot", "ZX Spectrum 48k /128k Snapshots (*.sna)",
+                      [](std::uint64_t size) { return acceptedSnapshotSize(size); });
+    if (!file)
+        return;
+    const std::span<const std::uint8_t> bytes = byteSpan(*file);
+    switch (checkSnapshot(std::uint64_t(bytes.size()), bytes, state_.image)) {
     case OpenCheck::WrongSize:
         dialogs_->message("File size incorrect");
         return;
@@ -686,22 +704,12 @@ void TForm1::Savetap1Click()
 
 void TForm1::Importscr1Click()
 {
-    const QString name = dialogs_->openFileName("Import ZX Spectrum Screen$ File",
-                                                "ZX Spectrum Screen$ Files (*.scr)", ".");
-    if (name.isEmpty())
+    const std::optional<QByteArray> file =
+        chooseAndRead("Import ZX Spectrum Screen$ File", "ZX Spectrum Screen$ Files (*.scr)",
+                      [](std::uint64_t size) { return acceptedScreenSize(size); });
+    if (!file)
         return;
-    const FileRead file = readWholeFile(name, [](std::uint64_t size) { return acceptedScreenSize(size); });
-    if (file.status == FileRead::WrongSize) {
-        dialogs_->message("File size incorrect");
-        return;
-    }
-    if (file.status == FileRead::Failed) {
-        dialogs_->error(QString::fromLatin1(kProgramTitle), file.error);
-        return;
-    }
-    importScreen(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(file.bytes.data()),
-                                               std::size_t(file.bytes.size())),
-                 state_.loadingScreen, state_.image);
+    importScreen(byteSpan(*file), state_.loadingScreen, state_.image);
     Refresh();
 }
 

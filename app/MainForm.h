@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 #include <span>
 
 class QCheckBox;
@@ -113,6 +114,10 @@ private:
     void storeAttribute();
     void fillCreditBoxes();
     void resetLevelState();
+    // The open dialog, then the whole file when its size is accepted; a
+    // wrong size or a system error is reported and gives nothing.
+    std::optional<QByteArray> chooseAndRead(const QString& title, const QString& filter,
+                                            bool (*acceptedSize)(std::uint64_t));
     // The save dialog, extension, overwrite question and atomic write shared
     // by the three exports. Returns true when the file was written.
     bool saveAs(const QString& title, const QString& filter, const char* extension,
