@@ -75,7 +75,9 @@ bool TFastDIB::LoadFromBmp(std::span<const std::uint8_t> bmp)
     const std::uint32_t bpp = le16(bmp, 28);
     const std::uint32_t compression = le32(bmp, 30);
     std::uint32_t paletteCount = le32(bmp, 46);
-    if (width <= 0 || width > 4096 || rawHeight == 0 || std::abs(rawHeight) > 4096 || compression != 0)
+    // The height's sign only gives the row order. Tested before taking its
+    // magnitude: -2^31 has none as an int.
+    if (width <= 0 || width > 4096 || rawHeight == 0 || rawHeight < -4096 || rawHeight > 4096 || compression != 0)
         return false;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)
         return false;

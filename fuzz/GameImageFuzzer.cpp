@@ -1,0 +1,45 @@
+// libFuzzer target over the core library: a game image followed by a script
+// of edits (the input layout is described in fuzz/ImageScript.h).
+//
+//   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DZELQUOR_FUZZ=ON
+//         -DZELQUOR_BUILD_APP=OFF -DZELQUOR_BUILD_TESTS=OFF   (one line)
+//   cmake --build build-fuzz --target zelquor-fuzz
+//   ./build-fuzz/fuzz/zelquor-fuzz -max_len=51200 fuzz/corpus
+//
+// Every input draws all 79 levels completely first, at about ten inputs a
+// second. For long runs ZELQUOR_FUZZ_SURVEY=decode keeps only the part of
+// that pass that depends on the image data, and ZELQUOR_FUZZ_SURVEY=none
+// leaves it out and lets the script's edits redraw only that part (see
+// Survey in fuzz/ImageScript.h).
+
+#include "fuzz/ImageScript.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+zq::fuzz::Survey survey = zq::fuzz::Survey::Draw;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    const char* mode = std::getenv("ZELQUOR_FUZZ_SURVEY");
+    if (mode && std::string_view(mode) == "decode")
+        survey = zq::fuzz::Survey::Decode;
+    if (mode && std::string_view(mode) == "none")
+        survey = zq::fuzz::Survey::None;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string broken = zq::fuzz::runImageScript(std::span<const std::uint8_t>(data, size), survey);
+    if (!broken.empty()) {
+        std::fprintf(stderr, "broken property: %s\n", broken.c_str());
+        std::abort();
+    }
+    return 0;
+}

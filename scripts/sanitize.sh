@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The sanitizer stage: builds everything (editor, tests, tools) with
+# AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, runs the
+# whole CTest suite under them, then builds the fuzzer with clang and runs it
+# for a minute from the seed corpus. Exits non-zero on any failure or any
+# sanitizer report.
+#
+# Environment: ZELQUOR_ASAN_DIR (default build-asan), ZELQUOR_FUZZ_DIR
+# (default build-fuzz), ZELQUOR_FUZZ_SECONDS (default 60, 0 skips the run),
+# ZELQUOR_JOBS (default 2).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+asan_dir=${ZELQUOR_ASAN_DIR:-build-asan}
+fuzz_dir=${ZELQUOR_FUZZ_DIR:-build-fuzz}
+fuzz_seconds=${ZELQUOR_FUZZ_SECONDS:-60}
+jobs=${ZELQUOR_JOBS:-2}
+start=$SECONDS
+
+# The build's own packages, then clang and its runtime libraries (libFuzzer,
+# the sanitizer runtimes) for the fuzzer.
+./scripts/setup.sh --packages-only
+missing=()
+for p in clang libclang-rt-14-dev; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    if ! { $sudo apt-get update -qq &&
+           DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"; }; then
+        echo "warning: could not install ${missing[*]}; the fuzzer will be skipped" >&2
+    fi
+fi
+
+# Every report goes to a log file as well as failing its process, so that a
+# report from a process whose exit status a test ignores is not lost either.
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:log_path=$logs/asan"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$logs/ubsan"
+export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp:print_suppressions=0"
+
+check_logs() {
+    local found=0 f
+    for f in "$logs"/*; do
+        [ -e "$f" ] || continue
+        found=1
+        echo "=== sanitizer report: $(basename "$f")"
+        cat "$f"
+    done
+    return $found
+}
+
+echo "== Sanitizer build (g++, address + undefined) in $asan_dir"
+sanitizers="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+cmake -S . -B "$asan_dir" -G Ninja \
+    -DCMAKE_CXX_COMPILER=g++ \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS="$sanitizers" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+    -DZELQUOR_BUILD_APP=ON -DZELQUOR_BUILD_TESTS=ON
+cmake --build "$asan_dir" -j "$jobs"
+
+echo "== Test suite under the sanitizers"
+status=0
+(cd "$asan_dir" && ctest --output-on-failure -j "$jobs") || status=1
+check_logs || status=1
+if ((status)); then
+    echo "sanitizer stage: the test suite failed under the sanitizers" >&2
+    exit 1
+fi
+
+if ((fuzz_seconds > 0)) && command -v clang++ >/dev/null &&
+   compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null; then
+    echo "== Fuzzer (clang, libFuzzer + address + undefined) in $fuzz_dir"
+    CC=clang CXX=clang++ cmake -S . -B "$fuzz_dir" -G Ninja \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DZELQUOR_FUZZ=ON -DZELQUOR_BUILD_APP=OFF -DZELQUOR_BUILD_TESTS=OFF
+    cmake --build "$fuzz_dir" -j "$jobs" --target zelquor-fuzz
+    fuzzer=$fuzz_dir/fuzz/zelquor-fuzz
+    work=$(mktemp -d)
+    trap 'rm -rf "$logs" "$work"' EXIT
+    mkdir -p "$work/corpus" "$fuzz_dir/artifacts"
+    cp fuzz/corpus/* "$work/corpus/"
+    seeds=("$work/corpus")
+    [ -n "$(ls -A fuzz/regressions 2>/dev/null)" ] && seeds+=(fuzz/regressions)
+    # The seed corpus and the kept reproducers once with the whole drawing
+    # pass on every level, then the timed run with the fast survey.
+    "$fuzzer" -runs=0 -max_len=51200 "${seeds[@]}" || status=1
+    if ((status == 0)); then
+        ZELQUOR_FUZZ_SURVEY=none "$fuzzer" -max_len=51200 -max_total_time="$fuzz_seconds" -timeout=30 \
+            -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/" "${seeds[@]}" ||
+            status=1
+    fi
+    check_logs || status=1
+    if ((status)); then
+        echo "sanitizer stage: the fuzzer found a fault; reproducers in $fuzz_dir/artifacts" >&2
+        exit 1
+    fi
+else
+    echo "== Fuzzer skipped (no clang with libFuzzer, or ZELQUOR_FUZZ_SECONDS=0)"
+fi
+
+echo "sanitizer stage passed in $((SECONDS - start)) s"
