@@ -17,26 +17,6 @@ using namespace zq::test;
 
 namespace {
 
-QByteArray readFile(const QString& name)
-{
-    QFile f(name);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void writeFile(const QString& name, const QByteArray& bytes)
-{
-    QFile f(name);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write the test file");
-}
-
-QByteArray imageBytes(const GameImage& image)
-{
-    return QByteArray(reinterpret_cast<const char*>(image.bytes().data()), qsizetype(image.bytes().size()));
-}
-
 int levelOfKind(const GameImage& image, bool mirrored, int from = 0)
 {
     for (int i = from; i < kLevelCount; ++i)

@@ -59,26 +59,6 @@ GameImage defaultImage()
     return image;
 }
 
-QByteArray bytesOf(const GameImage& image)
-{
-    return QByteArray(reinterpret_cast<const char*>(image.bytes().data()), qsizetype(image.bytes().size()));
-}
-
-QByteArray readFile(const QString& name)
-{
-    QFile f(name);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void writeFile(const QString& name, const QByteArray& bytes)
-{
-    QFile f(name);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write the test file %s", qPrintable(name));
-}
-
 QString absolute(const QString& name)
 {
     return QFileInfo(name).absoluteFilePath();
@@ -490,7 +470,7 @@ private slots:
         const auto row = [](const char* name, const std::function<void(GameImage&)>& patch) {
             GameImage image = defaultImage();
             patch(image);
-            QTest::newRow(name) << bytesOf(image);
+            QTest::newRow(name) << imageBytes(image);
         };
         row("mirror bitmap of zeros: 79 full-width levels", [](GameImage& g) {
             for (std::size_t i = 0; i < kMirrorBitmapSize; ++i)
@@ -546,10 +526,10 @@ private slots:
                 g.set(off::LowerItemList + i, lower[i]);
         });
         row("credit fields of zero, control and high bytes", putHostileCredits);
-        QTest::newRow("every byte 0xFF") << bytesOf(wholeImage([] { return std::uint8_t(0xFF); }));
-        QTest::newRow("every byte 0") << bytesOf(wholeImage([] { return std::uint8_t(0x00); }));
+        QTest::newRow("every byte 0xFF") << imageBytes(wholeImage([] { return std::uint8_t(0xFF); }));
+        QTest::newRow("every byte 0") << imageBytes(wholeImage([] { return std::uint8_t(0x00); }));
         std::mt19937 noise(5);
-        QTest::newRow("noise") << bytesOf(wholeImage([&noise] { return std::uint8_t(noise()); }));
+        QTest::newRow("noise") << imageBytes(wholeImage([&noise] { return std::uint8_t(noise()); }));
     }
 
     void browsingAMalformedImageShowsInRangeStateAndWritesNothing()
@@ -581,7 +561,7 @@ private slots:
             Editor e;
             GameImage image = defaultImage();
             image.set(at, std::uint8_t((set << 4) | (image.get(at) & 15)));
-            CHECKED(openImage(e, path("gaps.sna"), bytesOf(image)));
+            CHECKED(openImage(e, path("gaps.sna"), imageBytes(image)));
             e.gotoLevel(level);
             e.check("AirflowCheck1")->click();
             QVERIFY(e.upDown("GapUD")->isEnabled());
@@ -611,7 +591,7 @@ private slots:
         for (std::size_t i = 1; i < length; ++i)
             image.set(at + i, std::uint8_t(i * 37 + 11));
         Editor e;
-        CHECKED(openImage(e, path("sixteen.sna"), bytesOf(image)));
+        CHECKED(openImage(e, path("sixteen.sna"), imageBytes(image)));
         e.gotoLevel(level);
         e.check("AirflowCheck1")->click();
         QCOMPARE(e.upDown("AreaUD")->maximum(), 15);
@@ -669,7 +649,7 @@ private slots:
             Editor e;
             GameImage image = defaultImage();
             c.table(image);
-            CHECKED(openImage(e, path("bubbles.sna"), bytesOf(image)));
+            CHECKED(openImage(e, path("bubbles.sna"), imageBytes(image)));
             e.gotoLevel(c.level);
             QVERIFY2(e.combo("ComboBox3")->currentIndex() == c.index, c.what);
             QVERIFY2(e.combo("ComboBox3")->isEnabled() == c.enabled, c.what);
@@ -692,7 +672,7 @@ private slots:
             Editor e;
             GameImage image = defaultImage();
             tables[t](image);
-            CHECKED(openImage(e, path("choices.sna"), bytesOf(image)));
+            CHECKED(openImage(e, path("choices.sna"), imageBytes(image)));
             const GameImage opened = e.form->state().image;
             for (int level : {0, 2, 6, 19, 52, 78}) {
                 e.gotoLevel(level);
@@ -720,7 +700,7 @@ private slots:
         GameImage image = defaultImage();
         putEdgeEnemies(image);
         Editor e;
-        CHECKED(openImage(e, path("enemies.sna"), bytesOf(image)));
+        CHECKED(openImage(e, path("enemies.sna"), imageBytes(image)));
         e.check("CheckBox2")->click();
 
         // Slot 1 stands at column 31, row 22: its mark is cut at the corner.
@@ -774,7 +754,7 @@ private slots:
         for (std::size_t i = 0; i < kLowerItemCount; ++i)
             image.set(off::LowerItemList + i, std::uint8_t(i + 1)); // levels 1..13 in the lower part
         Editor e;
-        CHECKED(openImage(e, path("items.sna"), bytesOf(image)));
+        CHECKED(openImage(e, path("items.sna"), imageBytes(image)));
         const auto picture = [&e] {
             std::vector<std::uint32_t> pixels;
             for (int y = 0; y < kLevelPictureHeight; ++y)
@@ -810,7 +790,7 @@ private slots:
         GameImage image = defaultImage();
         putHostileCredits(image);
         Editor e;
-        CHECKED(openImage(e, path("credits.sna"), bytesOf(image)));
+        CHECKED(openImage(e, path("credits.sna"), imageBytes(image)));
         const auto text = [](std::initializer_list<char32_t> codes) { return QString::fromStdU32String(codes); };
         QCOMPARE(e.edit("LabeledEdit1")->text(), text({'A', 0x07, 'B'}));
         QCOMPARE(e.edit("LabeledEdit3")->text(), QString());
@@ -874,7 +854,7 @@ private slots:
         } else if (tag == "a character device") {
             name = "/dev/zero";
         } else if (tag == "a path under a regular file") {
-            writeFile(folder.filePath("plain"), bytesOf(defaultImage()));
+            writeFile(folder.filePath("plain"), imageBytes(defaultImage()));
             name = folder.filePath("plain/game.sna");
         } else if (tag == "a missing file") {
             name = folder.filePath("missing.sna");
@@ -888,7 +868,7 @@ private slots:
             if (isRoot())
                 QSKIP("root reads a file whatever its permissions; aFileNobodyMayReadIsReported covers it");
             name = folder.filePath("locked.sna");
-            writeFile(name, bytesOf(defaultImage()));
+            writeFile(name, imageBytes(defaultImage()));
             QVERIFY(QFile::setPermissions(name, QFileDevice::Permissions{}));
         }
 
@@ -908,7 +888,7 @@ private slots:
     void aFileNobodyMayReadIsReported()
     {
         const QString name = path("locked.sna");
-        writeFile(name, bytesOf(defaultImage()));
+        writeFile(name, imageBytes(defaultImage()));
         const Devices locked({[](const QString& n) { return std::make_unique<LockedFile>(n); }, {}});
         Editor e;
         e.gotoLevel(7);
@@ -935,9 +915,9 @@ private slots:
             qint64 keep;
         };
         const Case cases[] = {
-            {&TForm1::Open1Click, bytesOf(other), 30000},
-            {&TForm1::Open1Click, bytesOf(other), 0},
-            {&TForm1::Open1Click, bytesOf(other) + QByteArray(qsizetype(kSnapshot128Size - kImageSize), 0), 49179},
+            {&TForm1::Open1Click, imageBytes(other), 30000},
+            {&TForm1::Open1Click, imageBytes(other), 0},
+            {&TForm1::Open1Click, imageBytes(other) + QByteArray(qsizetype(kSnapshot128Size - kImageSize), 0), 49179},
             {&TForm1::Importscr1Click, screen, 100},
         };
         for (const Case& c : cases) {
@@ -974,11 +954,11 @@ private slots:
         const QString name = path("trickle.sna");
         GameImage other = defaultImage();
         other.set(off::LevelRecords, 0xA5);
-        writeFile(name, bytesOf(other));
+        writeFile(name, imageBytes(other));
         Trickling file(name);
         const FileRead read = readWholeFile(file, [](std::uint64_t size) { return acceptedSnapshotSize(size); });
         QCOMPARE(read.status, FileRead::Ok);
-        QCOMPARE(read.bytes, bytesOf(other));
+        QCOMPARE(read.bytes, imageBytes(other));
     }
 
     void aHugeSparseFileIsRefusedBySizeWithoutBeingRead()

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
@@ -20,6 +21,27 @@
 #include <memory>
 
 namespace zq::test {
+
+// Whole-file helpers for tests that write and read real files.
+inline QByteArray readFile(const QString& name)
+{
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+inline void writeFile(const QString& name, const QByteArray& bytes)
+{
+    QFile f(name);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write the test file %s", qPrintable(name));
+}
+
+inline QByteArray imageBytes(const GameImage& image)
+{
+    return QByteArray(reinterpret_cast<const char*>(image.bytes().data()), qsizetype(image.bytes().size()));
+}
 
 // Scripted answers; every call is recorded as "kind: text".
 class ScriptedDialogs : public Dialogs {
