@@ -140,6 +140,22 @@ bool parseNumber(const std::string& text, int low, int high, int& value)
 // ---------------------------------------------------------------------------
 // Files
 
+// Reads a whole file whose size is accepted, reporting a wrong size as the
+// editor does ("File size incorrect") and any system error as it stands.
+bool readAccepted(const std::string& name, bool (*acceptedSize)(std::uint64_t), ReadResult& read)
+{
+    read = readWholeFile(name, acceptedSize);
+    if (read.status == ReadResult::WrongSize) {
+        printError(name + ": File size incorrect");
+        return false;
+    }
+    if (read.status != ReadResult::Ok) {
+        printError(read.error);
+        return false;
+    }
+    return true;
+}
+
 // Reads a snapshot of the game into `image` with the checks of the editor's
 // Open: size first (nothing read for a wrong size), the whole file, then the
 // ten signature bytes against those of the image the program carries.
@@ -150,15 +166,9 @@ bool loadSnapshot(const std::string& name, GameImage& image)
         printError("this build carries no default game image to check snapshots against");
         return false;
     }
-    const ReadResult read = readWholeFile(name, [](std::uint64_t size) { return acceptedSnapshotSize(size); });
-    if (read.status == ReadResult::WrongSize) {
-        printError(name + ": File size incorrect");
+    ReadResult read;
+    if (!readAccepted(name, acceptedSnapshotSize, read))
         return false;
-    }
-    if (read.status != ReadResult::Ok) {
-        printError(read.error);
-        return false;
-    }
     switch (checkSnapshot(read.bytes.size(), read.bytes, reference)) {
     case OpenCheck::Ok:
         break;
@@ -174,15 +184,9 @@ bool loadSnapshot(const std::string& name, GameImage& image)
 
 bool loadScreen(const std::string& name, std::vector<std::uint8_t>& screen)
 {
-    ReadResult read = readWholeFile(name, [](std::uint64_t size) { return acceptedScreenSize(size); });
-    if (read.status == ReadResult::WrongSize) {
-        printError(name + ": File size incorrect");
+    ReadResult read;
+    if (!readAccepted(name, acceptedScreenSize, read))
         return false;
-    }
-    if (read.status != ReadResult::Ok) {
-        printError(read.error);
-        return false;
-    }
     screen = std::move(read.bytes);
     return true;
 }
