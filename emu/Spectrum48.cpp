@@ -1,0 +1,242 @@
+#include "emu/Spectrum48.h"
+
+#include <z80ex/z80ex.h>
+
+#include <algorithm>
+
+namespace zq::emu {
+
+namespace {
+
+constexpr std::uint16_t kRamStart = 0x4000;
+
+// .sna header offsets.
+namespace sna {
+constexpr int I = 0, HL2 = 1, DE2 = 3, BC2 = 5, AF2 = 7, HL = 9, DE = 11, BC = 13, IY = 15, IX = 17;
+constexpr int Iff = 19, R = 20, AF = 21, SP = 23, IM = 25, Border = 26, Header = 27;
+} // namespace sna
+
+std::uint16_t word(std::span<const std::uint8_t> b, int at)
+{
+    return std::uint16_t(b[std::size_t(at)] | b[std::size_t(at) + 1] << 8);
+}
+
+} // namespace
+
+Spectrum48::Spectrum48()
+    : cpu_(z80ex_create(memRead, this, memWrite, this, portRead, this, portWrite, this, intRead, this))
+{
+    std::fill_n(memory_.begin(), kRomSize, std::uint8_t(0xFF));
+    releaseAllKeys();
+    reset();
+}
+
+Spectrum48::~Spectrum48() { z80ex_destroy(cpu_); }
+
+bool Spectrum48::loadRom(std::span<const std::uint8_t> rom)
+{
+    if (rom.size() != std::size_t(kRomSize))
+        return false;
+    std::copy(rom.begin(), rom.end(), memory_.begin());
+    return true;
+}
+
+void Spectrum48::reset()
+{
+    z80ex_reset(cpu_);
+    std::fill(memory_.begin() + kRamStart, memory_.end(), std::uint8_t(0));
+    border_ = 0;
+    speaker_ = false;
+    restartClock();
+}
+
+bool Spectrum48::loadSnapshot(std::span<const std::uint8_t> s)
+{
+    if (s.size() != std::size_t(kSnapshotSize))
+        return false;
+    std::copy(s.begin() + sna::Header, s.end(), memory_.begin() + kRamStart);
+
+    Registers r;
+    r.i = s[sna::I];
+    r.hl2 = word(s, sna::HL2), r.de2 = word(s, sna::DE2), r.bc2 = word(s, sna::BC2), r.af2 = word(s, sna::AF2);
+    r.hl = word(s, sna::HL), r.de = word(s, sna::DE), r.bc = word(s, sna::BC), r.af = word(s, sna::AF);
+    r.iy = word(s, sna::IY), r.ix = word(s, sna::IX);
+    r.iff2 = (s[sna::Iff] & 0x04) != 0;
+    r.r = s[sna::R];
+    r.im = s[sna::IM] & 3;
+    // The RETN that resumes the saved program.
+    r.sp = word(s, sna::SP);
+    r.pc = std::uint16_t(memory_[r.sp] | memory_[std::uint16_t(r.sp + 1)] << 8);
+    r.sp = std::uint16_t(r.sp + 2);
+    r.iff1 = r.iff2;
+    setRegisters(r);
+
+    border_ = s[sna::Border] & 7;
+    speaker_ = false;
+    restartClock();
+    return true;
+}
+
+void Spectrum48::restartClock()
+{
+    frameT_ = 0;
+    interruptTaken_ = false;
+    frameCount_ = 0;
+    tstates_ = 0;
+    edges_.clear();
+    lastEdges_.clear();
+    startLevel_ = lastStartLevel_ = speaker_;
+}
+
+// One opcode (an instruction or a prefix), or the frame's interrupt when it is
+// due and accepted. True when the CPU stands at an instruction boundary.
+bool Spectrum48::step()
+{
+    int t = 0;
+    bool boundary = true;
+    if (!interruptTaken_ && frameT_ < kInterruptTStates && (t = z80ex_int(cpu_)) != 0) {
+        interruptTaken_ = true;
+    } else {
+        t = z80ex_step(cpu_);
+        boundary = z80ex_last_op_type(cpu_) == 0;
+    }
+    frameT_ += t;
+    tstates_ += std::uint64_t(t);
+    if (frameT_ >= kFrameTStates)
+        endFrame();
+    return boundary;
+}
+
+void Spectrum48::endFrame()
+{
+    frameT_ -= kFrameTStates;
+    ++frameCount_;
+    interruptTaken_ = false;
+
+    // An OUT late in the instruction that crossed the frame's end belongs to
+    // the next frame.
+    const auto split = std::find_if(edges_.begin(), edges_.end(),
+                                    [](const BeeperEdge& e) { return e.tstate >= std::uint32_t(kFrameTStates); });
+    lastStartLevel_ = startLevel_;
+    lastEdges_.assign(edges_.begin(), split);
+    if (split != edges_.begin())
+        startLevel_ = std::prev(split)->level;
+    edges_.erase(edges_.begin(), split);
+    for (BeeperEdge& e : edges_)
+        e.tstate -= std::uint32_t(kFrameTStates);
+}
+
+void Spectrum48::runFrame()
+{
+    const std::uint64_t frame = frameCount_;
+    while (frameCount_ == frame)
+        step();
+}
+
+bool Spectrum48::runUntilPc(std::uint16_t pc, std::uint64_t maxTStates)
+{
+    const std::uint64_t end = tstates_ + maxTStates;
+    do {
+        if (step() && z80ex_get_reg(cpu_, regPC) == pc)
+            return true;
+    } while (tstates_ < end);
+    return false;
+}
+
+void Spectrum48::setKey(Key k, bool down)
+{
+    std::uint8_t& row = halfRows_[std::size_t(halfRowOf(k))];
+    row = down ? std::uint8_t(row & ~bitOf(k)) : std::uint8_t(row | bitOf(k));
+}
+
+void Spectrum48::releaseAllKeys() { halfRows_.fill(0x1F); }
+
+void Spectrum48::poke(std::uint16_t addr, std::uint8_t v)
+{
+    if (addr >= kRamStart)
+        memory_[addr] = v;
+}
+
+Registers Spectrum48::registers() const
+{
+    auto get = [this](Z80_REG_T reg) { return z80ex_get_reg(cpu_, reg); };
+    Registers r;
+    r.af = get(regAF), r.bc = get(regBC), r.de = get(regDE), r.hl = get(regHL);
+    r.af2 = get(regAF_), r.bc2 = get(regBC_), r.de2 = get(regDE_), r.hl2 = get(regHL_);
+    r.ix = get(regIX), r.iy = get(regIY), r.sp = get(regSP), r.pc = get(regPC);
+    r.i = std::uint8_t(get(regI));
+    // The core counts R's low 7 bits and keeps bit 7 apart, as the chip does.
+    r.r = std::uint8_t((get(regR) & 0x7F) | (get(regR7) & 0x80));
+    r.im = std::uint8_t(get(regIM));
+    r.iff1 = get(regIFF1) != 0;
+    r.iff2 = get(regIFF2) != 0;
+    return r;
+}
+
+void Spectrum48::setRegisters(const Registers& r)
+{
+    z80ex_reset(cpu_); // leaves HALT and any half-done prefix
+    auto set = [this](Z80_REG_T reg, unsigned v) { z80ex_set_reg(cpu_, reg, Z80EX_WORD(v)); };
+    set(regAF, r.af), set(regBC, r.bc), set(regDE, r.de), set(regHL, r.hl);
+    set(regAF_, r.af2), set(regBC_, r.bc2), set(regDE_, r.de2), set(regHL_, r.hl2);
+    set(regIX, r.ix), set(regIY, r.iy), set(regSP, r.sp), set(regPC, r.pc);
+    set(regI, r.i);
+    set(regR, r.r), set(regR7, r.r & 0x80u);
+    set(regIM, r.im), set(regIFF1, r.iff1), set(regIFF2, r.iff2);
+}
+
+// ---------------------------------------------------------------------------
+// The bus.
+
+std::uint8_t Spectrum48::memRead(Cpu*, std::uint16_t addr, int, void* self)
+{
+    return static_cast<Spectrum48*>(self)->memory_[addr];
+}
+
+void Spectrum48::memWrite(Cpu*, std::uint16_t addr, std::uint8_t v, void* self)
+{
+    static_cast<Spectrum48*>(self)->poke(addr, v);
+}
+
+std::uint8_t Spectrum48::portRead(Cpu*, std::uint16_t port, void* self)
+{
+    return static_cast<Spectrum48*>(self)->readPort(port);
+}
+
+void Spectrum48::portWrite(Cpu*, std::uint16_t port, std::uint8_t v, void* self)
+{
+    if ((port & 1) == 0)
+        static_cast<Spectrum48*>(self)->writeUla(v);
+}
+
+// The byte on the data bus in the interrupt acknowledge: nothing drives it.
+std::uint8_t Spectrum48::intRead(Cpu*, void*) { return 0xFF; }
+
+std::uint8_t Spectrum48::readPort(std::uint16_t port) const
+{
+    if ((port & 1) == 0) {
+        std::uint8_t v = 0x1F;
+        const unsigned select = port >> 8;
+        for (int row = 0; row < kHalfRows; ++row)
+            if ((select & (1u << row)) == 0)
+                v &= halfRows_[std::size_t(row)];
+        const std::uint64_t now = tstates_ + std::uint64_t(z80ex_op_tstate(cpu_));
+        const bool ear = earSource_ ? earSource_->earLevel(now) : earLevel_;
+        return std::uint8_t(v | 0xA0 | (ear ? 0x40 : 0));
+    }
+    if ((port & 0xFF) == 0x1F)
+        return kempston_;
+    return 0xFF;
+}
+
+void Spectrum48::writeUla(std::uint8_t v)
+{
+    border_ = v & 7;
+    const bool level = (v & 0x10) != 0;
+    if (level != speaker_) {
+        speaker_ = level;
+        edges_.push_back({std::uint32_t(frameT_ + z80ex_op_tstate(cpu_)), level});
+    }
+}
+
+} // namespace zq::emu
