@@ -1,14 +1,28 @@
-; Zelquor sample image: start-up program
+; Zelquor sample image: start-up program and level viewer
 ;
 ; Entered at 0xF5BC, either by resuming the snapshot (the saved PC on the
 ; stack) or from the tape loader's RANDOMIZE USR 62908.  It leaves the loading
 ; picture in screen memory alone, writes the three credit texts of the title
-; screen into the bottom three character rows and then idles.
+; screen into the bottom three character rows and holds that title screen for
+; three seconds or until a key goes down.  Then it shows level 1 as the editor
+; draws it and lets the player step through the levels:
+;
+;   N               next level (79 wraps to 1)
+;   P               previous level (1 wraps to 79)
+;   G, two digits   go to that level: G 0 7 shows level 7, G 4 2 level 42
+;
+; Every picture is drawn from the level records, the mirror bitmap, the level
+; attributes and the block patterns of the image the program runs in, so a
+; level edited in the editor shows as edited.
+;
+; The viewer's state lives at fixed addresses (see below): poke a level index
+; into VIEW_LEVEL and a nonzero byte into VIEW_REDRAW, and the next frame draws
+; that level; VIEW_DRAWN counts the finished pictures.
 ;
 ; The first ten bytes (DI / LD SP / LD IY / IM 1) are the image signature that
 ; the editor compares when a snapshot is opened: keep them first and unchanged.
 ;
-; Assemble with:  pasmo --bin boot.asm boot.bin
+; Assemble with:  pasmo -I data/generator --bin data/generator/boot.asm boot.bin
 
 TITLE_TEXT      equ 0x9A32      ; credit texts, space padded, no length byte
 TITLE_WIDTH     equ 24
@@ -31,15 +45,34 @@ COMPANY_ATTR    equ 0x45        ; bright, cyan on black
 AUTHOR_ATTR     equ 0x47        ; bright, white on black
 BORDER_COLOUR   equ 0           ; black
 
+TITLE_FRAMES    equ 150         ; three seconds at 50 frames a second
+
                 org 0xF5BC
 
 start:          di                      ; signature: F3
                 ld sp,STACK_TOP         ; signature: 31 90 61
                 ld iy,0x5C3A            ; signature: FD 21 3A 5C
                 im 1                    ; signature: ED 56
+                jp main
 
-                ld a,BORDER_COLOUR
+; ---------------------------------------------------------------------------
+; Viewer state at fixed addresses.
+; ---------------------------------------------------------------------------
+VIEW_LEVEL:     db 0    ; 0xF5C9: index of the level shown, 0..78 (level number - 1)
+VIEW_REDRAW:    db 0    ; 0xF5CA: nonzero asks for VIEW_LEVEL to be drawn; cleared when taken
+VIEW_DRAWN:     db 0    ; 0xF5CB: level pictures finished so far (counts on from 0, wraps at 256)
+
+                if VIEW_LEVEL != 0xF5C9
+                .error "the viewer state moved"
+                endif
+
+main:           ld a,BORDER_COLOUR
                 out (0xFE),a
+                xor a
+                ld (VIEW_LEVEL),a
+                ld (VIEW_REDRAW),a
+                ld (VIEW_DRAWN),a
+                ld (entry_state),a
 
                 ld hl,TITLE_TEXT
                 ld b,TITLE_WIDTH
@@ -60,126 +93,168 @@ start:          di                      ; signature: F3
                 call print_field
 
                 ei
-idle:           halt
-                jr idle
+                call title_wait
 
-; ---------------------------------------------------------------------------
-; print_field: clear one character row, colour it and print a text field
-; centred on it, without its trailing blanks.
-;   in:  HL = text, B = field width (1..32), C = character row (0..23),
-;        A = attribute for the whole row
-;   out: AF, BC, DE, HL destroyed
-; ---------------------------------------------------------------------------
-print_field:    push hl
-                push bc
+                ld a,1                  ; level 1 first
+                ld (VIEW_REDRAW),a
+                call scan_keys          ; a key held from the title does nothing
+                ld (last_key),a
 
-                ; attribute address of the row: 0x5800 + 32 * row
-                ld e,a
-                ld a,c
-                rrca
-                rrca
-                rrca
-                ld l,a
-                and 0x03
-                add a,ATTRIBUTES / 256
-                ld h,a
-                ld a,l
-                and 0xE0
-                ld l,a
-                ld b,32
-fill_attr:      ld (hl),e
-                inc hl
-                djnz fill_attr
-
-                ; pixel address of the row's first cell, kept in DE
-                ld a,c
-                call cell_address
-                push de
-
-                ; blank all eight pixel lines of the row
-                ld c,8
-clear_line:     ld h,d
-                ld l,e
-                ld b,32
-clear_byte:     ld (hl),0
-                inc l
-                djnz clear_byte
-                inc d
-                dec c
-                jr nz,clear_line
-
-                pop de                  ; DE = row start again
-                pop bc                  ; B = width
-                pop hl                  ; HL = text
-
-                ; visible length: drop trailing bytes 0..32
-                ld c,b
-trim:           ld a,c
+; The viewer's loop, once a frame: draw when asked, act on a key going down.
+view_loop:      halt
+                ld a,(VIEW_REDRAW)
                 or a
-                ret z                   ; nothing to print
-                push hl
-                ld b,0
-                add hl,bc
-                dec hl
-                ld a,(hl)
-                pop hl
-                cp 0x21
-                jr nc,trimmed
-                dec c
-                jr trim
+                call nz,show_level
+                call scan_keys
+                ld hl,last_key
+                cp (hl)
+                jr z,view_loop
+                ld (hl),a
+                or a
+                call nz,handle_key
+                jr view_loop
 
-trimmed:        ld a,32                 ; first column = (32 - length) / 2
-                sub c
-                srl a
-                add a,e
+; ---------------------------------------------------------------------------
+; title_wait: returns after TITLE_FRAMES frames or at the first frame a key
+; goes down that was up the frame before.
+; ---------------------------------------------------------------------------
+title_wait:     call any_key
+                ld c,a
+                ld b,TITLE_FRAMES
+title_frame:    halt
+                call any_key
                 ld e,a
+                ld a,c
+                cpl
+                and e                   ; down now, up a frame ago
+                ret nz
+                ld c,e
+                djnz title_frame
+                ret
 
-print_char:     ld a,(hl)
-                cp 32
-                jr c,not_printable
-                cp 128
-                jr c,printable
-not_printable:  ld a,'?'
-printable:      push hl
-                ld l,a                  ; HL = ROM_FONT + 8 * (code - 32)
-                ld h,0
-                add hl,hl
-                add hl,hl
-                add hl,hl
-                ld a,h
-                add a,(ROM_FONT - 256) / 256
-                ld h,a
-                push de
-                ld b,8
-glyph_line:     ld a,(hl)
-                ld (de),a
-                inc hl
-                inc d                   ; next pixel line of the same cell
-                djnz glyph_line
-                pop de
-                inc e                   ; next column
-                pop hl
-                inc hl
-                dec c
-                jr nz,print_char
+; any_key: A = bits 0-4 set for the keys held in any half-row; Z when none.
+any_key:        xor a
+                in a,(0xFE)
+                cpl
+                and 0x1F
                 ret
 
 ; ---------------------------------------------------------------------------
-; cell_address: screen address of column 0 of a character row
-;   in:  A = character row (0..23)
-;   out: DE = address of the top pixel line; A destroyed
+; show_level: takes the redraw request and draws level VIEW_LEVEL (an index
+; past the last level shows the last level) with its top band.
 ; ---------------------------------------------------------------------------
-cell_address:   ld d,a
-                and 0x07                ; low three bits -> bits 7..5 of E
-                rrca
-                rrca
-                rrca
-                ld e,a
-                ld a,d
-                and 0x18                ; third of the screen -> bits 4..3 of D
-                or SCREEN / 256
-                ld d,a
+show_level:     xor a
+                ld (VIEW_REDRAW),a
+                ld a,(VIEW_LEVEL)
+                cp LEVEL_COUNT
+                jr c,show_index
+                ld a,LEVEL_COUNT - 1
+                ld (VIEW_LEVEL),a
+show_index:     call draw_level
+                call draw_top_band
+                ld hl,VIEW_DRAWN
+                inc (hl)
                 ret
+
+; ---------------------------------------------------------------------------
+; Keys. scan_keys: A = code of the first key of key_table held, 0 for none.
+; ---------------------------------------------------------------------------
+scan_keys:      ld hl,key_table
+scan_next:      ld a,(hl)               ; half-row select byte, 0 ends the table
+                or a
+                ret z
+                inc hl
+                in a,(0xFE)
+                and (hl)                ; a key held reads as 0
+                inc hl
+                jr z,scan_found
+                inc hl
+                jr scan_next
+scan_found:     ld a,(hl)
+                ret
+
+key_table:      db 0x7F,0x08,'N'
+                db 0xDF,0x01,'P'
+                db 0xFD,0x10,'G'
+                db 0xEF,0x01,'0'
+                db 0xF7,0x01,'1'
+                db 0xF7,0x02,'2'
+                db 0xF7,0x04,'3'
+                db 0xF7,0x08,'4'
+                db 0xF7,0x10,'5'
+                db 0xEF,0x10,'6'
+                db 0xEF,0x08,'7'
+                db 0xEF,0x04,'8'
+                db 0xEF,0x02,'9'
+                db 0
+
+; handle_key: A = code of a key that just went down.
+handle_key:     cp 'N'
+                jr z,key_next
+                cp 'P'
+                jr z,key_previous
+                cp 'G'
+                jr z,key_go_to
+                ld c,a                  ; a digit: counts only after G
+                ld a,(entry_state)
+                or a
+                ret z
+                dec a
+                jr nz,second_digit
+                ld a,c
+                sub '0'
+                ld (entry_tens),a
+                ld a,2
+                ld (entry_state),a
+                jp draw_hint
+
+second_digit:   xor a
+                ld (entry_state),a
+                ld a,(entry_tens)       ; level number = 10 x tens + units
+                ld b,a
+                add a,a
+                add a,a
+                add a,b
+                add a,a
+                ld b,a
+                ld a,c
+                sub '0'
+                add a,b
+                dec a                   ; level index; number 0 gives 255
+                cp LEVEL_COUNT
+                jp nc,draw_hint         ; no such level: the hint comes back
+                jr set_level
+
+key_next:       ld a,(VIEW_LEVEL)
+                inc a
+                cp LEVEL_COUNT
+                jr c,set_level
+                xor a
+                jr set_level
+
+key_previous:   ld a,(VIEW_LEVEL)
+                or a
+                jr nz,previous_index
+                ld a,LEVEL_COUNT
+previous_index: dec a
+
+set_level:      ld (VIEW_LEVEL),a
+                xor a
+                ld (entry_state),a
+                inc a
+                ld (VIEW_REDRAW),a
+                ret
+
+key_go_to:      ld a,1
+                ld (entry_state),a
+                jp draw_hint
+
+entry_state:    db 0    ; 0: no entry, 1: G pressed, 2: tens digit typed
+entry_tens:     db 0
+last_key:       db 0    ; code scan_keys gave a frame ago
+
+                include "level.asm"
+                include "text.asm"
 
 program_end:
                 if program_end > 0xFF90

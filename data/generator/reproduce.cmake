@@ -1,5 +1,6 @@
-# Run by ctest: assembles boot.asm, runs the generator into a fresh folder and
-# compares every file it writes with the committed copy in data/.
+# Run by ctest: assembles boot.asm (with the files it includes), runs the
+# generator into a fresh folder and compares every file it writes with the
+# committed copy in data/.
 foreach(var PASMO GENERATOR BOOT_SOURCE WORK_DIR DATA_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "reproduce.cmake needs -D ${var}=...")
@@ -9,7 +10,8 @@ endforeach()
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/out")
 
-execute_process(COMMAND "${PASMO}" --bin "${BOOT_SOURCE}" "${WORK_DIR}/boot.bin"
+get_filename_component(boot_dir "${BOOT_SOURCE}" DIRECTORY)
+execute_process(COMMAND "${PASMO}" -I "${boot_dir}" --bin "${BOOT_SOURCE}" "${WORK_DIR}/boot.bin"
                 RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "pasmo failed (${rc})")

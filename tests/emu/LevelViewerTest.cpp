@@ -1,0 +1,218 @@
+// The sample image's level viewer (data/generator/boot.asm) run on the
+// machine, its screen compared with the editor's level picture of the same
+// level: two renderers of the same game data that must agree pixel for pixel
+// below the top band.
+
+#include "emu/Rom.h"
+#include "emu/Spectrum48.h"
+
+#include "EmuTestSupport.h"
+#include "gfx/FastDIB.h"
+#include "image/GameImage.h"
+#include "image/LayoutGrid.h"
+#include "image/LevelData.h"
+#include "render/Renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace zq::emu {
+namespace {
+
+// The viewer's state at its fixed addresses.
+constexpr std::uint16_t kViewLevel = 0xF5C9;
+constexpr std::uint16_t kViewRedraw = 0xF5CA;
+constexpr std::uint16_t kViewDrawn = 0xF5CB;
+
+constexpr int kTitleFrames = 150;
+constexpr int kTopBand = 16;
+
+class Viewer {
+public:
+    bool start(const GameImage& image)
+    {
+        if (!m_.loadRom(readRomFile(kOpenSeRomPath)) || !m_.loadSnapshot(image.bytes()))
+            return false;
+        drawn_ = m_.peek(kViewDrawn);
+        return true;
+    }
+
+    Spectrum48& machine() { return m_; }
+
+    // Holds each key for two frames, lets go for two.
+    void type(const std::vector<Key>& keys)
+    {
+        for (Key k : keys) {
+            m_.setKey(k, true);
+            run(2);
+            m_.setKey(k, false);
+            run(2);
+        }
+    }
+
+    // Runs until the viewer has finished its next picture; false when none
+    // comes within `maxFrames`.
+    bool nextPicture(int maxFrames = 100)
+    {
+        for (int f = 0; f < maxFrames && m_.peek(kViewDrawn) == drawn_; ++f)
+            m_.runFrame();
+        if (m_.peek(kViewDrawn) == drawn_)
+            return false;
+        drawn_ = m_.peek(kViewDrawn);
+        return true;
+    }
+
+    void request(int levelIndex)
+    {
+        m_.poke(kViewLevel, std::uint8_t(levelIndex));
+        m_.poke(kViewRedraw, 1);
+    }
+
+    void run(int frames)
+    {
+        for (int f = 0; f < frames; ++f)
+            m_.runFrame();
+    }
+
+private:
+    Spectrum48 m_;
+    std::uint8_t drawn_ = 0;
+};
+
+void editorPicture(const GameImage& image, int levelIndex, TFastDIB& picture)
+{
+    const CurrentLevel level = decodeLevel(image, levelIndex);
+    const CellCodeTables codes;
+    picture.SetSize(kLevelPictureWidth, kLevelPictureHeight, 32);
+    LevelRenderer renderer;
+    const RenderTarget target{image, level, codes, picture};
+    renderer.drawBorder(target);
+    renderer.compose(target, ComposeHooks{});
+}
+
+// Checks the machine's screen below the top band against the editor's level
+// picture of the level the viewer says it shows.
+void expectLevelShown(Viewer& viewer, const GameImage& image, int levelIndex)
+{
+    Spectrum48& m = viewer.machine();
+    ASSERT_EQ(m.peek(kViewLevel), levelIndex);
+    TFastDIB expected;
+    TFastDIB screen;
+    editorPicture(image, levelIndex, expected);
+    m.renderScreen(screen);
+    int differing = 0;
+    std::string first;
+    for (int y = kTopBand; y < kLevelPictureHeight; ++y)
+        for (int x = 0; x < kLevelPictureWidth; ++x)
+            if (screen.PixelAt(kBorderSize + x, kBorderSize + y) != expected.PixelAt(x, y) && differing++ == 0)
+                first = " first at " + std::to_string(x) + "," + std::to_string(y);
+    EXPECT_EQ(differing, 0) << "level " << levelIndex + 1 << first;
+}
+
+bool loadSample(GameImage& image)
+{
+    const auto sna = test::readFile(ZELQUOR_SAMPLE_SNAPSHOT);
+    image.assign(sna);
+    return sna.size() == GameImage::size();
+}
+
+// Every level layout, colour and pattern changed, a few levels switched
+// between full width and mirrored; Big Border alternates over the colours and
+// two colour bytes carry the unused bit 6.
+GameImage editedSample(const GameImage& sample)
+{
+    GameImage image = sample;
+    std::mt19937 rng(20240611);
+    auto below = [&](unsigned n) { return int(rng() % n); };
+    for (int k : {3, 17, 40, 66}) {
+        const std::size_t at = off::MirrorBitmap + std::size_t(k / 8);
+        image.set(at, std::uint8_t(image.get(at) ^ (0x80 >> (k % 8))));
+    }
+    const CellCodeTables codes;
+    for (int n = 0; n < kLevelCount; ++n) {
+        const LevelRecord record = findLevelRecord(image, n);
+        const int columns = CellCodeTables::columns(record.mirrored);
+        for (int i = 0; i < 60; ++i)
+            toggleCell(image, record.offset, codes.code(record.mirrored, below(kGridRows), below(unsigned(columns))));
+        const int row = below(kGridRows);
+        for (int c = 0; c < columns; ++c)
+            setCell(image, record.offset, codes.code(record.mirrored, row, c), n % 2 == 0);
+    }
+    for (int a = 0; a < kAttributeCount; ++a) {
+        const std::uint8_t byte = encodeAttribute(below(8), below(8), a % 2 ? 128 : 0);
+        image.set(off::AttributeTable + std::size_t(a), std::uint8_t(byte | (a % 7 == 3 ? 0x40 : 0)));
+    }
+    for (std::size_t i = 0; i < kPatternCount * kPatternSize; ++i)
+        image.set(off::PatternTable + i, std::uint8_t(rng()));
+    return image;
+}
+
+bool haveOpenSe() { return std::filesystem::exists(kOpenSeRomPath); }
+
+TEST(LevelViewerTest, KeysStepThroughTheSampleLevels)
+{
+    if (!haveOpenSe())
+        GTEST_SKIP() << kOpenSeRomPath << " missing (package opense-basic)";
+    GameImage sample;
+    ASSERT_TRUE(loadSample(sample));
+    Viewer viewer;
+    ASSERT_TRUE(viewer.start(sample));
+
+    // The title screen stays until its three seconds are up, then level 1.
+    ASSERT_TRUE(viewer.nextPicture(kTitleFrames + 50));
+    EXPECT_GE(viewer.machine().frameCount(), std::uint64_t(kTitleFrames));
+    expectLevelShown(viewer, sample, 0);
+    for (int n = 1; n < kLevelCount; ++n) {
+        viewer.type({Key::N});
+        ASSERT_TRUE(viewer.nextPicture()) << n;
+        expectLevelShown(viewer, sample, n);
+    }
+
+    const struct {
+        std::vector<Key> keys;
+        int levelIndex;
+    } steps[] = {
+        {{Key::N}, 0},                   // 79 wraps to 1
+        {{Key::P}, 78},                  // and back
+        {{Key::P}, 77},
+        {{Key::G, Key::N4, Key::N2}, 41},
+        {{Key::G, Key::N0, Key::N7}, 6},
+        {{Key::G, Key::N8, Key::N0, Key::G, Key::N7, Key::N9}, 78}, // no level 80: the entry starts again
+    };
+    for (const auto& step : steps) {
+        viewer.type(step.keys);
+        ASSERT_TRUE(viewer.nextPicture()) << step.levelIndex;
+        expectLevelShown(viewer, sample, step.levelIndex);
+    }
+}
+
+TEST(LevelViewerTest, EditedLevelsMatchTheEditorsPicture)
+{
+    if (!haveOpenSe())
+        GTEST_SKIP() << kOpenSeRomPath << " missing (package opense-basic)";
+    GameImage sample;
+    ASSERT_TRUE(loadSample(sample));
+    const GameImage image = editedSample(sample);
+    Viewer viewer;
+    ASSERT_TRUE(viewer.start(image));
+
+    // A key going down ends the title screen early.
+    viewer.run(10);
+    viewer.type({Key::Space});
+    ASSERT_TRUE(viewer.nextPicture(50));
+    EXPECT_LT(viewer.machine().frameCount(), std::uint64_t(kTitleFrames));
+    expectLevelShown(viewer, image, 0);
+    for (int i = 1; i <= kLevelCount; ++i) {
+        const int n = (37 * i) % kLevelCount; // every level, in a scrambled order
+        viewer.request(n);
+        ASSERT_TRUE(viewer.nextPicture()) << n;
+        expectLevelShown(viewer, image, n);
+    }
+}
+
+} // namespace
+} // namespace zq::emu
