@@ -1,10 +1,20 @@
 #pragma once
-// TForm1: the editor's main window. It owns the game image and the editor
-// state; every control shows a value read from the image and every edit
-// writes straight back into it, then runs the refresh cycle.
+// TForm1: the editor's main window, as wiring: the layout of its controls
+// and menu, the control signals, and calls into the game document (the only
+// writer of the game image, with the undo history), the mouse tools and the
+// file commands. Every control shows a value read from the document; every
+// handler that edits makes one edit step, then runs the refresh cycle.
+//
+// The window's code is split by what it does: MainFormLayout.cpp (controls,
+// menu, tab order), MainFormRefresh.cpp (start, refresh cycle, level,
+// colours, credits, undo), MainFormFiles.cpp (file and clipboard commands),
+// MainFormEntities.cpp (enemy, item and bubble panel), MainFormAirflow.cpp
+// (air-flow controls), MainFormMouse.cpp (the two image controls' tools).
 
 #include "app/Dialogs.h"
 #include "app/EditorState.h"
+#include "app/GameDocument.h"
+#include "app/MouseTools.h"
 
 #include <QMainWindow>
 
@@ -25,13 +35,15 @@ class TAboutBox;
 class TFastIMG;
 class UpDown;
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, private ToolHost {
     Q_OBJECT
 public:
     // dialogs: where file dialogs and messages go; null uses the real ones.
     explicit TForm1(std::unique_ptr<Dialogs> dialogs = nullptr, QWidget* parent = nullptr);
     ~TForm1() override;
 
+    GameDocument& document() { return document_; }
+    const GameDocument& document() const { return document_; }
     EditorState& state() { return state_; }
     const EditorState& state() const { return state_; }
 
@@ -58,6 +70,8 @@ public:
     void Importscr1Click();
     void Savetap1Click();
     void Exit1Click();
+    void Undo1Click();
+    void Redo1Click();
     void CopyLevel1Click();
     void PasteLevel1Click();
     void CopyBaddies1Click();
@@ -88,50 +102,75 @@ public:
     void FastIMG1MouseUp(int x, int y);
 
     // The status bar's one simple text.
-    void setStatusText(const QString& text);
+    void setStatusText(const QString& text) override;
     QString statusText() const;
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
-    // Redraws after a block or pattern change, without the refresh cycle
-    // and without overlays.
-    void levelRedraw();
-    void patternRedraw();
-    bool blockDrawingMode() const;
+    // ToolHost
+    EditorState& editorState() override { return state_; }
+    int currentArea() const override;
+    void levelRedraw() override;
+    void patternRedraw() override;
+    void refreshCycle() override { Refresh(); }
+    void enemyPanelRefresh() override;
 
-    // Compose with the overlays of the ticked edit mode.
+    EditMode editMode() const;
+    MouseTool* levelTool();
+    MouseTool* patternTool();
+    // Ends a drag whose release will not come (a dialog took the mouse, the
+    // window lost it), as the release would.
+    void finishDrags();
+    RenderTarget levelTarget() { return RenderTarget{document_.image(), state_.level, state_.codes, state_.levelPicture}; }
+
+    // Compose with the overlays of the edit mode, then the air-flow controls
+    // from the record it decoded.
     void composeLevel();
-
-    // Compose steps of the air-flow editing.
-    void airflowDecodeStep();
-    void airflowOverlayStep();
+    void airflowControlsUpdate();
     void setAirflowControlsEnabled(bool enabled);
 
     void FormCreate();
     void buildControls();
+    void connectControls();
     void buildMenu();
+    void buildEditMenu();
     void setTabOrder();
     void creditChange(CreditField field, QLineEdit* edit);
-    void storeAttribute();
+    void storeAttribute(EditStep& step);
     void fillCreditBoxes();
+    void fillCreditBoxesQuietly();
     void resetLevelState();
+    void showRestored(const GameDocument::Restored& restored);
     // The open dialog, then the whole file when its size is accepted; a
     // wrong size or a system error is reported and gives nothing.
     std::optional<QByteArray> chooseAndRead(const QString& title, const QString& filter,
                                             bool (*acceptedSize)(std::uint64_t));
     // The save dialog, extension, overwrite question and atomic write shared
-    // by the three exports. Returns true when the file was written.
+    // by the exports. Returns true when the file was written.
     bool saveAs(const QString& title, const QString& filter, const char* extension,
                 std::span<const std::uint8_t> bytes);
 
     // Refresh cycle hooks kept current by the enemy, item and bubble tools.
     void bubbleStateUpdate();
-    void enemyPanelRefresh();
     void itemPlacementUpdate();
 
+    GameDocument document_;
     EditorState state_;
     std::unique_ptr<Dialogs> dialogs_;
     TAboutBox* aboutBox_ = nullptr;
     int refreshCount_ = 0;
+    bool restoring_ = false; // the refresh after an undo or redo writes nothing
+    int creditSession_ = 0;  // typing in one credit box merges until it loses focus
+
+    BlockDrawTool blockTool_{*this};
+    EnemyMoveTool enemyTool_{*this};
+    ItemMoveTool itemTool_{*this};
+    AreaDrawTool areaTool_{*this};
+    PatternDrawTool patternTool_{*this};
+    std::unique_ptr<ToolStroke> levelStroke_;
+    std::unique_ptr<ToolStroke> patternStroke_;
 
     // Controls (object names as the window declares them).
     TFastIMG* LevDisp = nullptr;
@@ -174,6 +213,8 @@ private:
     QAction* Importscr1 = nullptr;
     QAction* Savetap1 = nullptr;
     QAction* Exit1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
     QAction* CopyLevel1 = nullptr;
     QAction* PasteLevel1 = nullptr;
     QAction* CopyBaddies1 = nullptr;

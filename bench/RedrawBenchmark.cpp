@@ -2,6 +2,7 @@
 // the same number of output bytes with memcpy. Each redraw benchmark has a
 // memcpy twin over the bytes it writes into the views; compare the two times.
 
+#include "app/GameDocument.h"
 #include "app/MainForm.h"
 #include "image/LevelData.h"
 #include "render/Renderer.h"
@@ -85,6 +86,26 @@ void BM_BlockDragRedraw(benchmark::State& state)
     state.SetBytesProcessed(std::int64_t(state.iterations()) * (kMoves + 1) * std::int64_t(kViewBytes));
 }
 BENCHMARK(BM_BlockDragRedraw)->Unit(benchmark::kMicrosecond);
+
+// The history's part of a drag: the edit step around the same press and 100
+// moves (their writes included, no redraw), whose end finds the changed
+// bytes and pushes them as one command. Compare with BM_BlockDragRedraw: the
+// drag's own redraws.
+void BM_BlockDragHistory(benchmark::State& state)
+{
+    GameDocument document;
+    const CurrentLevel level = decodeLevel(document.image(), 2);
+    const CellCodeTables codes;
+    for (auto _ : state) {
+        EditStep step(document, "Draw Blocks");
+        int drag = BlockTool::press(step.image(), level.record, codes, 100, 100);
+        for (int i = 0; i < kMoves; ++i)
+            BlockTool::drag(step.image(), level.record, codes, drag, 40 + 4 * i, 100 + (i % 7) * 16);
+        benchmark::DoNotOptimize(drag);
+    }
+    state.counters["steps"] = double(document.history().count());
+}
+BENCHMARK(BM_BlockDragHistory)->Unit(benchmark::kMicrosecond);
 
 void BM_BlockDragMemcpy(benchmark::State& state)
 {

@@ -87,23 +87,37 @@ void TFastIMG::paintEvent(QPaintEvent*)
 
 void TFastIMG::mousePressEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
+    last_ = event->position().toPoint();
+    pressed_ = true;
     if (OnMouseDown)
-        OnMouseDown(p.x(), p.y());
+        OnMouseDown(last_.x(), last_.y());
 }
 
 void TFastIMG::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
+    // A move with no button held after a press: the release went elsewhere.
+    if (pressed_ && event->buttons() == Qt::NoButton)
+        cancelPress();
+    last_ = event->position().toPoint();
     if (OnMouseMove)
-        OnMouseMove(p.x(), p.y());
+        OnMouseMove(last_.x(), last_.y());
 }
 
 void TFastIMG::mouseReleaseEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
+    last_ = event->position().toPoint();
+    pressed_ = false;
     if (OnMouseUp)
-        OnMouseUp(p.x(), p.y());
+        OnMouseUp(last_.x(), last_.y());
+}
+
+void TFastIMG::cancelPress()
+{
+    if (!pressed_)
+        return;
+    pressed_ = false;
+    if (OnMouseUp)
+        OnMouseUp(last_.x(), last_.y());
 }
 
 } // namespace zq

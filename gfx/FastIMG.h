@@ -38,6 +38,11 @@ public:
     std::function<void(int x, int y)> OnMouseMove;
     std::function<void(int x, int y)> OnMouseUp;
 
+    // Ends a press whose release will not arrive (a dialog or another window
+    // took the mouse) as that release would: OnMouseUp at the last pointer
+    // position. Nothing when no button is held.
+    void cancelPress();
+
     // The buffer as a top-down opaque QImage (also what paint draws).
     QImage toImage() const;
 
@@ -50,6 +55,8 @@ protected:
 private:
     TFastDIB bmp_;
     TDrawStyle drawStyle_ = TDrawStyle::dsDraw;
+    bool pressed_ = false; // a press was passed on and its release not yet
+    QPoint last_;
     QColor color_ = Qt::white;
 };
 

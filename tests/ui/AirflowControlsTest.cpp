@@ -18,7 +18,7 @@ int levelWithAreas(const Editor& e, int areas)
         if (isSharedAirflowLevel(i + 1))
             continue;
         AirflowRecord rec;
-        readAirflowRecord(e.form->state().image, airflowRecordOffset(i), rec);
+        readAirflowRecord(e.form->document().image(), airflowRecordOffset(i), rec);
         if (rec.n + 1 >= areas)
             return i;
     }
@@ -43,9 +43,9 @@ private slots:
             QVERIFY(e.upDown(name)->isEnabled());
         for (const char* name : {"Label3", "Label4", "Label5"})
             QVERIFY(e.labelOf(name)->isEnabled());
-        QCOMPARE(e.upDown("AreaUD")->maximum(), e.form->state().airflow.n);
+        QCOMPARE(e.upDown("AreaUD")->maximum(), e.form->state().scene.airflow.n);
         QCOMPARE(e.labelOf("Label5")->text(),
-                 QStringLiteral("Gap Type %1").arg(std::min(e.form->state().airflow.gapSet, 11) + 1));
+                 QStringLiteral("Gap Type %1").arg(std::min(e.form->state().scene.airflow.gapSet, 11) + 1));
 
         e.check("AirflowCheck1")->click();
         for (const char* name : {"AreaUD", "DirUD", "GapUD"})
@@ -60,7 +60,7 @@ private slots:
         e.gotoLevel(level);
         const TFastDIB& pic = e.form->state().levelPicture;
         e.check("AirflowCheck1")->click();
-        const AirflowRecord& rec = e.form->state().airflow;
+        const AirflowRecord& rec = e.form->state().scene.airflow;
         // The top wall (row 0, column 0) is a paper cell with a down arrow.
         const CurrentLevel& l = e.form->state().level;
         QCOMPARE(pic.PixelAt(0, 0), kPalette[std::size_t(l.paper)]);
@@ -70,8 +70,8 @@ private slots:
         QCOMPARE(pic.PixelAt(x, y), 0x808080u);
         // Level 2 shares level 1's record: overlay, but no highlight.
         e.gotoLevel(1);
-        QVERIFY(e.form->state().airflow.shared);
-        QCOMPARE(e.form->state().airflow.offset, airflowRecordOffset(0));
+        QVERIFY(e.form->state().scene.airflow.shared);
+        QCOMPARE(e.form->state().scene.airflow.offset, airflowRecordOffset(0));
         for (int yy = 0; yy < 192; ++yy)
             for (int xx = 0; xx < 256; ++xx)
                 QVERIFY(pic.PixelAt(xx, yy) != 0x808080u);
@@ -87,7 +87,7 @@ private slots:
         int single = -1;
         for (int i = 0; i < kLevelCount && single < 0; ++i) {
             AirflowRecord rec;
-            readAirflowRecord(e.form->state().image, airflowRecordOffset(i), rec);
+            readAirflowRecord(e.form->document().image(), airflowRecordOffset(i), rec);
             if (rec.n == 0 && !isSharedAirflowLevel(i + 1))
                 single = i;
         }
@@ -106,7 +106,7 @@ private slots:
         const int level = levelWithAreas(e, 2);
         e.gotoLevel(level);
         e.check("AirflowCheck1")->click();
-        const AirflowRecord& rec = e.form->state().airflow;
+        const AirflowRecord& rec = e.form->state().scene.airflow;
         // Synchronise on area 2, then step its direction.
         e.clickUp("AreaUD");
         QCOMPARE(e.labelOf("Label3")->text(), QString("Area 2"));
@@ -114,7 +114,7 @@ private slots:
         const int old = rec.direction[1];
         const std::uint8_t areaByte = e.byte(rec.offset + 1);
         e.clickUp("DirUD");
-        QCOMPARE(e.form->state().airflow.direction[1], (old + 1) % 4);
+        QCOMPARE(e.form->state().scene.airflow.direction[1], (old + 1) % 4);
         // Area 2's nibble is the low half of byte 1; the high half stays.
         QCOMPARE(e.byte(rec.offset + 1) & 0xF0, areaByte & 0xF0);
         QCOMPARE(e.byte(rec.offset + 1) & 0x03, (old + 1) % 4);
@@ -125,9 +125,9 @@ private slots:
         const int other = levelWithAreas(e, 1) == level ? level + 1 : levelWithAreas(e, 1);
         e.gotoLevel(other);
         QCOMPARE(e.upDown("DirUD")->position(), kept);
-        if (!e.form->state().airflow.shared) {
+        if (!e.form->state().scene.airflow.shared) {
             e.clickUp("DirUD");
-            QCOMPARE(e.form->state().airflow.direction[0], (kept + 1) % 4);
+            QCOMPARE(e.form->state().scene.airflow.direction[0], (kept + 1) % 4);
         }
     }
 
@@ -137,15 +137,15 @@ private slots:
         int level = -1;
         for (int i = 0; i < kLevelCount && level < 0; ++i) {
             AirflowRecord rec;
-            readAirflowRecord(e.form->state().image, airflowRecordOffset(i), rec);
+            readAirflowRecord(e.form->document().image(), airflowRecordOffset(i), rec);
             if (rec.gapSet < 11 && !isSharedAirflowLevel(i + 1))
                 level = i;
         }
         QVERIFY(level >= 0);
         e.gotoLevel(level);
         e.check("AirflowCheck1")->click();
-        const AirflowRecord before = e.form->state().airflow;
-        const GameImage image = e.form->state().image;
+        const AirflowRecord before = e.form->state().scene.airflow;
+        const GameImage image = e.form->document().image();
         e.clickUp("GapUD");
         QCOMPARE(e.byte(before.offset) >> 4, before.gapSet + 1);
         QCOMPARE(e.byte(before.offset) & 0x0F, before.n);
@@ -159,15 +159,15 @@ private slots:
         Editor e;
         const int level = levelWithAreas(e, 1);
         const std::size_t rec = airflowRecordOffset(level);
-        e.form->state().image.set(rec, std::uint8_t(0xC0 | (e.byte(rec) & 0x0F)));
+        e.poke(rec, std::uint8_t(0xC0 | (e.byte(rec) & 0x0F)));
         e.gotoLevel(level);
         e.form->Refresh();
-        QCOMPARE(e.form->state().airflow.gapSet, 12);
+        QCOMPARE(e.form->state().scene.airflow.gapSet, 12);
         QCOMPARE(e.upDown("GapUD")->position(), 11);
         QCOMPARE(e.labelOf("Label5")->text(), QString("Gap Type 12"));
         // Set 12 turns the top gaps up (no area reaches rows 0 and 1).
-        QCOMPARE(e.form->state().flow.direction(10, 0), int(FlowUp));
-        QCOMPARE(e.form->state().flow.direction(20, 1), int(FlowUp));
+        QCOMPARE(e.form->state().scene.flow.direction(10, 0), int(FlowUp));
+        QCOMPARE(e.form->state().scene.flow.direction(20, 1), int(FlowUp));
     }
 
     void levelChangeResetsTheArea()

@@ -13,14 +13,14 @@ namespace {
 bool cellOf(const Editor& e, int r, int c)
 {
     const EditorState& s = e.form->state();
-    return readCell(s.image, s.level.record.offset, s.codes.code(s.level.record.mirrored, r, c));
+    return readCell(e.form->document().image(), s.level.record.offset, s.codes.code(s.level.record.mirrored, r, c));
 }
 
 // The first level of the wanted kind.
 int levelOfKind(const Editor& e, bool mirrored)
 {
     for (int i = 0; i < kLevelCount; ++i)
-        if (isMirroredLevel(e.form->state().image, i) == mirrored)
+        if (isMirroredLevel(e.form->document().image(), i) == mirrored)
             return i;
     qFatal("the default image has no level of that kind");
 }
@@ -83,8 +83,10 @@ private slots:
         TFastIMG* view = e.image("LevDisp");
         // Make row 21 clear, then draw from its first cell to far outside.
         const EditorState& s = e.form->state();
-        for (int c = 0; c < 28; ++c)
-            setCell(e.form->state().image, s.level.record.offset, s.codes.code(false, 21, c), false);
+        e.edit([&](GameImage& image) {
+            for (int c = 0; c < 28; ++c)
+                setCell(image, s.level.record.offset, s.codes.code(false, 21, c), false);
+        });
         e.form->Refresh();
         e.press(view, cellPoint(21, 0));
         e.move(view, QPoint(-200, 900));
@@ -96,11 +98,11 @@ private slots:
         QCOMPARE(e.form->statusText(), QString(13, QLatin1Char(' ')));
 
         // Moves without a button change nothing and redraw nothing.
-        const GameImage before = s.image;
+        const GameImage before = e.form->document().image();
         e.form->state().levelPicture.Line(100)[100] = 0x123456;
         for (int x = 0; x < 512; x += 16)
             e.move(view, QPoint(x, 200));
-        QCOMPARE(s.image, before);
+        QCOMPARE(e.form->document().image(), before);
         QCOMPARE(e.form->state().levelPicture.Line(100)[100], 0x123456u);
     }
 
@@ -114,10 +116,10 @@ private slots:
         const LevelRecord rec = e.form->state().level.record;
         QVERIFY(rec.mirrored);
         const std::uint8_t spare = e.byte(rec.offset + 38) & 0x0F;
-        const GameImage before = e.form->state().image;
+        const GameImage before = e.form->document().image();
         e.press(view, QPoint(300, cellPoint(4, 0).y()));
         e.move(view, QPoint(400, cellPoint(4, 0).y()));
-        QCOMPARE(e.form->state().image, before);
+        QCOMPARE(e.form->document().image(), before);
         // Moving into the left half paints the inverse of column 13's value.
         const bool col13 = cellOf(e, 4, 13);
         e.move(view, cellPoint(4, 10));
@@ -192,9 +194,9 @@ private slots:
         Editor e;
         e.show();
         e.check("CheckBox2")->setChecked(true);
-        const GameImage before = e.form->state().image;
+        const GameImage before = e.form->document().image();
         e.drag(e.image("FastIMG1"), {QPoint(8, 8), QPoint(100, 100)});
-        QCOMPARE(e.form->state().image, before);
+        QCOMPARE(e.form->document().image(), before);
         QCOMPARE(e.form->state().patternDrag, 0);
     }
 };

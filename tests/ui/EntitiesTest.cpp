@@ -35,7 +35,7 @@ int occupiedSlot(const Editor& e)
 int firstLevel(const Editor& e, bool (*wanted)(const GameImage&, int))
 {
     for (int i = 0; i < kLevelCount; ++i)
-        if (wanted(e.form->state().image, i))
+        if (wanted(e.form->document().image(), i))
             return i;
     qFatal("no such level in the default image");
 }
@@ -198,7 +198,7 @@ private slots:
         TFastIMG* view = e.image("LevDisp");
         e.press(view, QPoint(5 * 16 + 4, 6 * 16 + 4));
         e.move(view, QPoint(9 * 16 + 4, 10 * 16 + 4));
-        const AirflowRecord& rec = e.form->state().airflow;
+        const AirflowRecord& rec = e.form->state().scene.airflow;
         QCOMPARE(rec.column[0], 5);
         QCOMPARE(rec.row[0], 6);
         QCOMPARE(rec.width[0], 5);
@@ -209,7 +209,7 @@ private slots:
         e.release(view, QPoint(3 * 16, 3 * 16));
         // The record holds it: a fresh decode reads the same area.
         AirflowRecord fresh;
-        readAirflowRecord(e.form->state().image, airflowRecordOffset(level), fresh);
+        readAirflowRecord(e.form->document().image(), airflowRecordOffset(level), fresh);
         QCOMPARE(fresh.column[0], 5);
         QCOMPARE(fresh.width[0], 1);
     }
@@ -220,15 +220,15 @@ private slots:
         e.show();
         e.gotoLevel(1); // level 2 shares level 1's record
         e.check("AirflowCheck1")->click();
-        const GameImage before = e.form->state().image;
+        const GameImage before = e.form->document().image();
         e.drag(e.image("LevDisp"), {QPoint(100, 100), QPoint(200, 200), QPoint(300, 300)});
-        QCOMPARE(e.form->state().image, before);
+        QCOMPARE(e.form->document().image(), before);
     }
 
     void bubbleBoxIsDisabledOnlyWithNoRoomAndNothingToRemove()
     {
         Editor e;
-        const GameImage& image = e.form->state().image;
+        const GameImage& image = e.form->document().image();
         QCOMPARE(spareCount(image), 0);
         const int none = firstLevel(e, [](const GameImage& im, int i) { return bubbleType(im, i + 1) == 0; });
         const int some = firstLevel(e, [](const GameImage& im, int i) {

@@ -70,28 +70,28 @@ private slots:
         e.form->SaveAs1Click();
         QCOMPARE(e.dialogs->calls.first(), QString("save: Save 48k Snapshot | ZX 48k Snapshots (*.sna) | ."));
         const QByteArray saved = readFile(path("round.sna"));
-        QCOMPARE(saved, imageBytes(e.form->state().image));
+        QCOMPARE(saved, imageBytes(e.form->document().image()));
 
         // Change the image and the title box, then open the saved file.
         e.gotoLevel(9);
-        e.form->state().image.set(off::LevelRecords, 0x33);
+        e.poke(off::LevelRecords, 0x33);
         e.edit("LabeledEdit1")->setText("CHANGED");
         e.dialogs->fileNames = {path("round.sna")};
         e.form->Open1Click();
         QCOMPARE(e.dialogs->calls.last(),
                  QString("open: Open ZX Spectrum 48k / 128k Snapshot | ZX Spectrum 48k /128k Snapshots (*.sna) | ."));
-        QCOMPARE(imageBytes(e.form->state().image), saved);
+        QCOMPARE(imageBytes(e.form->document().image()), saved);
         QCOMPARE(e.upDown("UpDown1")->position(), 0);
         QCOMPARE(e.labelOf("StaticText2")->text(), QString("Level 1"));
         QCOMPARE(e.edit("LabeledEdit1")->text(),
-                 QString::fromStdU32String(readCreditText(e.form->state().image, CreditField::Title)));
+                 QString::fromStdU32String(readCreditText(e.form->document().image(), CreditField::Title)));
     }
 
     void openRefusesWhatIsNotTheGame()
     {
         Editor e;
         e.gotoLevel(4);
-        const GameImage before = e.form->state().image;
+        const GameImage before = e.form->document().image();
         QByteArray other = imageBytes(before);
         other[int(off::Signature) + 3] = char(other[int(off::Signature) + 3] ^ 0x55);
         writeFile(path("other.sna"), other);
@@ -114,19 +114,19 @@ private slots:
         QVERIFY(shown[3].startsWith("error: Zelquor Editor V3 | Cannot open file \""));
         QVERIFY(shown[3].endsWith("It is not a regular file."));
         QVERIFY(shown[4].startsWith("error: Zelquor Editor V3 | Cannot open file \""));
-        QCOMPARE(e.form->state().image, before);
+        QCOMPARE(e.form->document().image(), before);
         QCOMPARE(e.upDown("UpDown1")->position(), 4); // the level shown stays
     }
 
     void snapshot128OpensAndPatchesTheImageOnlyWhenWritten()
     {
         Editor e;
-        const GameImage before = e.form->state().image;
+        const GameImage before = e.form->document().image();
         // A save that cannot happen (no such folder) leaves the image alone.
         e.dialogs->fileNames = {path("no/such/folder/x.sna")};
         e.form->S1Click();
         QVERIFY(e.dialogs->calls.last().contains("Cannot create file"));
-        QCOMPARE(e.form->state().image, before);
+        QCOMPARE(e.form->document().image(), before);
 
         e.dialogs->fileNames = {path("big")};
         e.form->S1Click();
@@ -134,12 +134,12 @@ private slots:
         QCOMPARE(file.size(), qsizetype(kSnapshot128Size));
         for (std::size_t i = 0; i < kRomSwapSize; ++i)
             QCOMPARE(e.byte(off::RomSwap + i), kRomSwapRoutine[i]);
-        QCOMPARE(file.left(qsizetype(kImageSize)), imageBytes(e.form->state().image));
+        QCOMPARE(file.left(qsizetype(kImageSize)), imageBytes(e.form->document().image()));
 
-        e.form->state().image.set(off::LevelRecords, 0x77);
+        e.poke(off::LevelRecords, 0x77);
         e.dialogs->fileNames = {path("big.sna")};
         e.form->Open1Click();
-        QCOMPARE(imageBytes(e.form->state().image), file.left(qsizetype(kImageSize)));
+        QCOMPARE(imageBytes(e.form->document().image()), file.left(qsizetype(kImageSize)));
     }
 
     void overwriteIsAskedAndCancelKeepsTheFile()
@@ -155,7 +155,7 @@ private slots:
         e.dialogs->fileNames = {path("keep")};
         e.dialogs->answers = {true};
         e.form->SaveAs1Click();
-        QCOMPARE(readFile(path("keep.sna")), imageBytes(e.form->state().image));
+        QCOMPARE(readFile(path("keep.sna")), imageBytes(e.form->document().image()));
 
         // A folder in the way is not replaced.
         QDir(dir_.path()).mkpath("taken.sna");
@@ -220,7 +220,7 @@ private slots:
     void levelClipboardConvertsBetweenKinds()
     {
         Editor e;
-        const GameImage& image = e.form->state().image;
+        const GameImage& image = e.form->document().image();
         const int mirrored = levelOfKind(image, true);
         const int full = levelOfKind(image, false);
         e.gotoLevel(mirrored);

@@ -229,8 +229,8 @@ struct Held {
     int level = 0;
 
     explicit Held(const Editor& e)
-        : image(e.form->state().image)
-        , screen(e.form->state().loadingScreen)
+        : image(e.form->document().image())
+        , screen(e.form->document().loadingScreen())
         , level(e.form->state().level.levelIndex)
     {
     }
@@ -238,8 +238,8 @@ struct Held {
 
 void expectUnchanged(const Editor& e, const Held& held)
 {
-    QVERIFY(e.form->state().image == held.image);
-    QVERIFY(e.form->state().loadingScreen == held.screen);
+    QVERIFY(e.form->document().image() == held.image);
+    QVERIFY(e.form->document().loadingScreen() == held.screen);
     QCOMPARE(e.form->state().level.levelIndex, held.level);
     QCOMPARE(e.upDown("UpDown1")->position(), held.level);
     QCOMPARE(e.labelOf("StaticText2")->text(), QStringLiteral("Level %1").arg(held.level + 1));
@@ -337,21 +337,21 @@ void checkShownState(const Editor& e)
     // outside the five selects none. The list always offers the five.
     QComboBox* bubble = e.combo("ComboBox3");
     QCOMPARE(bubble->count(), 5);
-    const BubbleState b = bubbleState(s.image, level + 1);
+    const BubbleState b = bubbleState(e.form->document().image(), level + 1);
     QCOMPARE(bubble->currentIndex(), b.type >= 0 && b.type <= kBubbleGroupCount ? b.type : -1);
     QCOMPARE(bubble->isEnabled(), b.spare != 0 || b.type != 0);
 
     // Slot up-downs show types 0..16; the pattern and burst captions give the
     // stored bytes, their up-downs the nearest position they have.
-    const EnemySlotView enemySlots = decodeEnemies(s.image, level);
+    const EnemySlotView enemySlots = decodeEnemies(e.form->document().image(), level);
     for (int i = 0; i < kEnemySlotCount; ++i) {
         const QByteArray name = "bad" + QByteArray::number(i + 1);
         const int shown = e.upDown(name.constData())->position();
         QCOMPARE(shown, int(enemySlots[std::size_t(i)].type));
         QVERIFY(shown >= 0 && shown <= kEmptyEnemyType);
     }
-    const int pattern = enemiesPattern(s.image, level);
-    const int burst = burstTime(s.image, level);
+    const int pattern = enemiesPattern(e.form->document().image(), level);
+    const int burst = burstTime(e.form->document().image(), level);
     QCOMPARE(e.labelOf("StaticText3")->text(), QStringLiteral("Enemies Pattern %1").arg(pattern + 1));
     QCOMPARE(e.upDown("UpDown2")->position(), std::min(pattern, 7));
     QCOMPARE(e.labelOf("StaticText4")->text(), QStringLiteral("Burst Time %1").arg(burst));
@@ -360,13 +360,13 @@ void checkShownState(const Editor& e)
     // Air flow: the area selector reaches every area of the record, the gap
     // selector shows sets above 11 at its last position.
     AirflowRecord rec;
-    readAirflowRecord(s.image, airflowRecordOffset(level), rec);
+    readAirflowRecord(e.form->document().image(), airflowRecordOffset(level), rec);
     QCOMPARE(e.upDown("AreaUD")->maximum(), rec.n);
     QVERIFY(e.upDown("AreaUD")->position() <= rec.n);
     QCOMPARE(e.labelOf("Label3")->text(), QStringLiteral("Area %1").arg(e.upDown("AreaUD")->position() + 1));
     QCOMPARE(e.upDown("GapUD")->position(), std::min(rec.gapSet, 11));
     QCOMPARE(e.labelOf("Label5")->text(), QStringLiteral("Gap Type %1").arg(std::min(rec.gapSet, 11) + 1));
-    for (std::uint8_t cell : s.flow.cells)
+    for (std::uint8_t cell : s.scene.flow.cells)
         QCOMPARE(cell & 0x1F, 0);
 
     QCOMPARE(s.levelPicture.Width(), kLevelPictureWidth);
@@ -537,13 +537,13 @@ private slots:
         QFETCH(QByteArray, image);
         Editor e;
         CHECKED(openImage(e, path("malformed.sna"), image));
-        const GameImage opened = e.form->state().image;
+        const GameImage opened = e.form->document().image();
         CHECKED(browseEveryLevelInEveryMode(e));
 
         // Looking writes nothing, with one exception the window makes on
         // purpose: a level whose Big Border differs from the level before
         // stores its attribute again, with bit 6 (unused) as 0.
-        const GameImage& after = e.form->state().image;
+        const GameImage& after = e.form->document().image();
         for (std::size_t i = 0; i < kImageSize; ++i) {
             const bool attribute = i >= off::AttributeTable && i < off::AttributeTable + kAttributeCount;
             const std::uint8_t mask = attribute ? 0xBF : 0xFF;
@@ -569,9 +569,9 @@ private slots:
             QCOMPARE(e.labelOf("Label5")->text(), QString("Gap Type 12"));
 
             // Up from the last position is no step: the record keeps its set.
-            const GameImage before = e.form->state().image;
+            const GameImage before = e.form->document().image();
             e.clickUp("GapUD");
-            QVERIFY(e.form->state().image == before);
+            QVERIFY(e.form->document().image() == before);
             // A step down stores the selector's new position.
             e.clickDown("GapUD");
             QCOMPARE(e.byte(at), std::uint8_t(0xA0 | (before.get(at) & 15)));
@@ -600,7 +600,7 @@ private slots:
         QCOMPARE(e.upDown("AreaUD")->position(), 15);
         QCOMPARE(e.labelOf("Label3")->text(), QString("Area 16"));
 
-        const GameImage before = e.form->state().image;
+        const GameImage before = e.form->document().image();
         const auto onlyInsideTheRecord = [&](const GameImage& now) {
             for (std::size_t i = 0; i < kImageSize; ++i)
                 if (now.get(i) != before.get(i) && (i < at || i >= at + length))
@@ -608,16 +608,16 @@ private slots:
             return true;
         };
         e.clickUp("DirUD");
-        QVERIFY(onlyInsideTheRecord(e.form->state().image));
+        QVERIFY(onlyInsideTheRecord(e.form->document().image()));
         // Area 15's direction lives in the low nibble of direction byte 8.
         QCOMPARE(e.byte(at + 8) & 0xF0, before.get(at + 8) & 0xF0);
-        QCOMPARE(e.form->state().airflow.direction[15], e.upDown("DirUD")->position());
+        QCOMPARE(e.form->state().scene.airflow.direction[15], e.upDown("DirUD")->position());
 
         // Drawing area 16 with the mouse, out past the view's corner.
         e.form->LevDispMouseDown(100, 100);
         e.form->LevDispMouseMove(2000, 2000);
         e.form->LevDispMouseUp(2000, 2000);
-        QVERIFY(onlyInsideTheRecord(e.form->state().image));
+        QVERIFY(onlyInsideTheRecord(e.form->document().image()));
         QCOMPARE(e.byte(at) & 15, 15);
     }
 
@@ -673,7 +673,7 @@ private slots:
             GameImage image = defaultImage();
             tables[t](image);
             CHECKED(openImage(e, path("choices.sna"), imageBytes(image)));
-            const GameImage opened = e.form->state().image;
+            const GameImage opened = e.form->document().image();
             for (int level : {0, 2, 6, 19, 52, 78}) {
                 e.gotoLevel(level);
                 for (int choice : {2, 4, 0, 1, 3, 0}) {
@@ -681,7 +681,7 @@ private slots:
                         break;
                     e.choose("ComboBox3", choice);
                     CHECKED(checkShownState(e));
-                    const GameImage& now = e.form->state().image;
+                    const GameImage& now = e.form->document().image();
                     for (std::size_t i = 0; i < kImageSize; ++i)
                         if (now.get(i) != opened.get(i)
                             && (i < off::BubbleTable || i >= off::BubbleTable + kBubbleTableSize))
@@ -729,10 +729,10 @@ private slots:
             const QByteArray name = "bad" + QByteArray::number(slot + 1);
             const std::size_t at = enemyRecordOffset(0, slot);
             for (bool up : {true, false, false}) {
-                const GameImage before = s.image;
+                const GameImage before = e.form->document().image();
                 up ? e.clickUp(name.constData()) : e.clickDown(name.constData());
                 for (std::size_t i = 0; i < kImageSize; ++i)
-                    if (s.image.get(i) != before.get(i) && i != at && i != at + 1)
+                    if (e.form->document().image().get(i) != before.get(i) && i != at && i != at + 1)
                         QFAIL(qPrintable(QStringLiteral("slot %1: byte %2 changed").arg(slot + 1).arg(i)));
                 CHECKED(checkShownState(e));
             }

@@ -139,7 +139,7 @@ private slots:
     {
         Editor e;
         // Red ink on cyan paper: neither is in the boxes.
-        e.form->state().image.set(attributeOffset(0), (5 << 3) | 2);
+        e.poke(attributeOffset(0), (5 << 3) | 2);
         e.form->Refresh();
         QCOMPARE(e.combo("ComboBox1")->currentIndex(), -1);
         QCOMPARE(e.combo("ComboBox2")->currentIndex(), -1);
@@ -164,7 +164,7 @@ private slots:
         // Bit 6 of the next level's attribute is dropped by the nested store.
         const std::size_t next = attributeOffset(from + 1);
         const std::uint8_t before = std::uint8_t(e.byte(next) | 0x40);
-        e.form->state().image.set(next, before);
+        e.poke(next, before);
         const int count = e.form->refreshCount();
         e.clickUp("UpDown1");
         QCOMPARE(e.form->refreshCount() - count, 2);
@@ -181,7 +181,7 @@ private slots:
         QVERIFY(same >= 0);
         e.gotoLevel(same);
         const std::size_t sameNext = attributeOffset(same + 1);
-        e.form->state().image.set(sameNext, std::uint8_t(e.byte(sameNext) | 0x40));
+        e.poke(sameNext, std::uint8_t(e.byte(sameNext) | 0x40));
         const std::uint8_t kept = e.byte(sameNext);
         const int count2 = e.form->refreshCount();
         e.clickUp("UpDown1");
@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(e.edit("LabeledEdit2")->maxLength(), 20);
         // The boxes show the fields read from the image.
         QCOMPARE(e.edit("LabeledEdit1")->text(),
-                 QString::fromStdU32String(readCreditText(e.form->state().image, CreditField::Title)));
+                 QString::fromStdU32String(readCreditText(e.form->document().image(), CreditField::Title)));
 
         const std::uint8_t after = e.byte(off::Title + 24);
         e.edit("LabeledEdit1")->setText("HELLO");
@@ -229,13 +229,13 @@ private slots:
         Editor e;
         e.gotoLevel(7);
         e.edit("LabeledEdit1")->setText("MY OWN TITLE");
-        e.form->state().image.set(off::LevelRecords + 100, 0x5A);
+        e.poke(off::LevelRecords + 100, 0x5A);
         GameImage fresh;
         QVERIFY(fresh.loadDefault());
         e.form->New1Click();
         QCOMPARE(e.upDown("UpDown1")->position(), 0);
         QCOMPARE(e.labelOf("StaticText2")->text(), QString("Level 1"));
-        QCOMPARE(e.form->state().image, fresh);
+        QCOMPARE(e.form->document().image(), fresh);
         QCOMPARE(e.edit("LabeledEdit1")->text(), QString("MY OWN TITLE"));
         // The next change writes the whole box into the new image.
         e.edit("LabeledEdit1")->setText("MY OWN TITLE!");

@@ -129,7 +129,19 @@ struct Editor {
         emit box->activated(index);
     }
 
-    std::uint8_t byte(std::size_t offset) const { return form->state().image.get(offset); }
+    std::uint8_t byte(std::size_t offset) const { return form->document().image().get(offset); }
+
+    // Changes the image behind the window's back, as one edit step.
+    template <typename F>
+    void edit(F&& change) const
+    {
+        EditStep step(form->document(), QStringLiteral("Test"));
+        change(step.image());
+    }
+    void poke(std::size_t offset, std::uint8_t value) const
+    {
+        edit([&](GameImage& image) { image.set(offset, value); });
+    }
 
     // Shows the window so that the mouse can be driven through it.
     void show() const
