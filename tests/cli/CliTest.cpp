@@ -5,6 +5,7 @@
 
 #include "cli/LevelPicture.h"
 #include "cli/Png.h"
+#include "tests/cli/CliSupport.h"
 #include "tests/cli/PngReader.h"
 
 #include "entities/Enemies.h"
@@ -36,103 +37,10 @@
 namespace zq {
 namespace {
 
-namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+using namespace test;
 
-Bytes readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeFile(const fs::path& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-std::string readText(const fs::path& path)
-{
-    const Bytes b = readFile(path);
-    return std::string(b.begin(), b.end());
-}
-
-bool onPath(const std::string& tool)
-{
-    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-struct ToolRun {
-    int status = -1; // exit status, or 128 + signal
-    std::string out;
-    std::string err;
-};
-
-class CliTest : public ::testing::Test {
+class CliTest : public CliFixture {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/zelquor-cli-test.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        work_ = root_ / "work";
-        fs::create_directory(work_);
-        ASSERT_TRUE(image_.loadDefault());
-        game_ = work_ / "game.sna";
-        writeFile(game_, save48(image_));
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::permissions(work_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(root_, ignored);
-    }
-
-    // Runs the tool in the work folder; optionally under a file size limit.
-    ToolRun runTool(const std::vector<std::string>& args, std::optional<rlim_t> fileSizeLimit = {})
-    {
-        const fs::path outFile = root_ / "stdout";
-        const fs::path errFile = root_ / "stderr";
-        std::vector<std::string> words{ZELQUOR_CLI};
-        words.insert(words.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& w : words)
-            argv.push_back(w.data());
-        argv.push_back(nullptr);
-
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(work_.c_str()) != 0)
-                ::_exit(126);
-            if (fileSizeLimit) {
-                const rlimit limit{*fileSizeLimit, *fileSizeLimit};
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            }
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ToolRun result;
-        int status = 0;
-        if (pid > 0 && ::waitpid(pid, &status, 0) == pid)
-            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        result.out = readText(outFile);
-        result.err = readText(errFile);
-        return result;
-    }
-
-    // The names in the work folder, to see that no temporary file is left.
-    std::vector<std::string> workFiles() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(work_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
     test::PngPicture renderPng(const std::vector<std::string>& options)
     {
         std::vector<std::string> args{"render", game_.string()};
@@ -145,11 +53,6 @@ protected:
         EXPECT_EQ(error, "");
         return picture;
     }
-
-    fs::path root_;
-    fs::path work_;
-    fs::path game_;
-    GameImage image_;
 };
 
 // ---------------------------------------------------------------------------
@@ -159,7 +62,7 @@ TEST_F(CliTest, HelpListsEveryCommandAndEachCommandAnswersHelp)
 {
     const ToolRun top = runTool({"--help"});
     EXPECT_EQ(top.status, 0);
-    for (const char* command : {"info", "render", "save48", "save128", "tap", "import-scr"}) {
+    for (const char* command : {"info", "render", "save48", "save128", "tap", "import-scr", "convert", "run"}) {
         EXPECT_NE(top.out.find(std::string("  ") + command + " "), std::string::npos) << command;
         const ToolRun one = runTool({command, "--help"});
         EXPECT_EQ(one.status, 0) << command;

@@ -1,0 +1,37 @@
+#pragma once
+// Reading the inputs of zelquor-cli: game images in any of the five formats
+// (.sna as the editor opens it, .z80 and .szx decoded, .tap and .tzx loaded
+// in the embedded Spectrum), ROMs and screen files; and writing outputs.
+//
+// Every image passes the signature check of the editor's Open against a
+// reference image: the one named by --game FILE (in any of the formats), or
+// else the game image the program carries.
+
+#include "cli/Arguments.h"
+#include "image/GameImage.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zq::cli {
+
+// The options of every command that reads a game image.
+inline const OptionInfo kGameOption{"--game", "", true};
+inline const OptionInfo kRomOption{"--rom", "", true};
+
+// The 16384 bytes of the ROM named by --rom, else OpenSE BASIC.
+bool loadRom(const Parsed& p, std::vector<std::uint8_t>& rom);
+
+// Reads `name` into `image` with the checks of the editor's Open; reports
+// any failure and returns false.
+bool loadImage(const std::string& name, const Parsed& p, GameImage& image);
+
+// A 6912-byte screen file.
+bool loadScreen(const std::string& name, std::vector<std::uint8_t>& screen);
+
+// Writes `bytes` over `name` atomically: kSuccess, or kFailure reported.
+int writeOutput(const std::string& name, std::span<const std::uint8_t> bytes);
+
+} // namespace zq::cli

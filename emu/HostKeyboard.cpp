@@ -1,0 +1,95 @@
+#include "emu/HostKeyboard.h"
+
+#include "emu/Spectrum48.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace zq::emu {
+
+namespace {
+
+constexpr std::array<Key, 26> kLetters = {
+    Key::A, Key::B, Key::C, Key::D, Key::E, Key::F, Key::G, Key::H, Key::I, Key::J, Key::K, Key::L, Key::M,
+    Key::N, Key::O, Key::P, Key::Q, Key::R, Key::S, Key::T, Key::U, Key::V, Key::W, Key::X, Key::Y, Key::Z,
+};
+constexpr std::array<Key, 10> kDigits = {
+    Key::N0, Key::N1, Key::N2, Key::N3, Key::N4, Key::N5, Key::N6, Key::N7, Key::N8, Key::N9,
+};
+
+// The symbols printed in red on the Spectrum's keys: SYMBOL SHIFT + key.
+constexpr std::array<std::pair<char32_t, Key>, 25> kSymbols = {{
+    {'!', Key::N1}, {'@', Key::N2}, {'#', Key::N3}, {'$', Key::N4}, {'%', Key::N5},
+    {'&', Key::N6}, {'\'', Key::N7}, {'(', Key::N8}, {')', Key::N9}, {'_', Key::N0},
+    {'<', Key::R}, {'>', Key::T}, {';', Key::O}, {'"', Key::P}, {'^', Key::H},
+    {'-', Key::J}, {'+', Key::K}, {'=', Key::L}, {':', Key::Z}, {'?', Key::C},
+    {'/', Key::V}, {'*', Key::B}, {',', Key::N}, {'.', Key::M}, {'\\', Key::D},
+}};
+
+bool characterPress(char32_t ch, std::vector<Key>& keys, bool& symbol)
+{
+    if (ch >= 'A' && ch <= 'Z')
+        ch += 'a' - 'A';
+    if (ch >= 'a' && ch <= 'z') {
+        keys = {kLetters[std::size_t(ch - 'a')]};
+        return true;
+    }
+    if (ch >= '0' && ch <= '9') {
+        keys = {kDigits[std::size_t(ch - '0')]};
+        return true;
+    }
+    const auto* it = std::find_if(kSymbols.begin(), kSymbols.end(), [ch](const auto& s) { return s.first == ch; });
+    if (it == kSymbols.end())
+        return false;
+    keys = {Key::SymbolShift, it->second};
+    symbol = true;
+    return true;
+}
+
+} // namespace
+
+bool HostKeyboard::press(int id, HostKey key, char32_t ch)
+{
+    Press p;
+    switch (key) {
+    case HostKey::Character:
+        if (!characterPress(ch, p.keys, p.symbol))
+            return false;
+        break;
+    case HostKey::Shift: p.keys = {Key::CapsShift}; p.shift = true; break;
+    case HostKey::Symbol: p.keys = {Key::SymbolShift}; break;
+    case HostKey::Enter: p.keys = {Key::Enter}; break;
+    case HostKey::Space: p.keys = {Key::Space}; break;
+    case HostKey::Backspace: p.keys = {Key::CapsShift, Key::N0}; break;
+    case HostKey::Left: p.keys = {Key::CapsShift, Key::N5}; p.joystick = kempston::Left; break;
+    case HostKey::Down: p.keys = {Key::CapsShift, Key::N6}; p.joystick = kempston::Down; break;
+    case HostKey::Up: p.keys = {Key::CapsShift, Key::N7}; p.joystick = kempston::Up; break;
+    case HostKey::Right: p.keys = {Key::CapsShift, Key::N8}; p.joystick = kempston::Right; break;
+    case HostKey::Fire: p.joystick = kempston::Fire; break;
+    }
+    held_[id] = std::move(p);
+    return true;
+}
+
+bool HostKeyboard::release(int id)
+{
+    return held_.erase(id) > 0;
+}
+
+void HostKeyboard::applyTo(Spectrum48& machine) const
+{
+    const bool symbolHeld = std::any_of(held_.begin(), held_.end(), [](const auto& h) { return h.second.symbol; });
+    machine.releaseAllKeys();
+    std::uint8_t joystick = 0;
+    for (const auto& [id, p] : held_) {
+        joystick |= p.joystick;
+        if (p.shift && symbolHeld)
+            continue;
+        for (Key k : p.keys)
+            machine.setKey(k, true);
+    }
+    machine.setKempston(joystick);
+}
+
+} // namespace zq::emu

@@ -1,0 +1,48 @@
+#pragma once
+// The PC keyboard as a Spectrum player expects it: letters, digits, Enter and
+// Space on their keys; Shift is CAPS SHIFT, Ctrl or Alt SYMBOL SHIFT;
+// Backspace is CAPS SHIFT + 0; the arrows are the Kempston directions and the
+// cursor keys CAPS SHIFT + 5..8; a fire key is Kempston fire. A symbol typed
+// on the PC ('"', '!', ';', ...) is its SYMBOL SHIFT key on the Spectrum,
+// with CAPS SHIFT held up even while the PC's Shift is down.
+//
+// Every press is remembered by the host's id for it (a scan code), and its
+// release lets go of exactly what that press held, whatever the modifiers
+// did in between.
+
+#include "emu/Keyboard.h"
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace zq::emu {
+
+class Spectrum48;
+
+enum class HostKey { Character, Shift, Symbol, Enter, Space, Backspace, Up, Down, Left, Right, Fire };
+
+class HostKeyboard {
+public:
+    // A key went down. For HostKey::Character, `ch` is the character the
+    // key types ('a'..'z' in either case, '0'..'9', or a symbol). Returns
+    // false, remembering nothing, for a character the Spectrum has no key for.
+    bool press(int id, HostKey key, char32_t ch = 0);
+    // Returns false when no press with that id is held.
+    bool release(int id);
+    void releaseAll() { held_.clear(); }
+
+    // The keys and joystick bits all the held presses make.
+    void applyTo(Spectrum48& machine) const;
+
+private:
+    struct Press {
+        std::vector<Key> keys;
+        std::uint8_t joystick = 0;
+        bool symbol = false; // a symbol character: keeps CAPS SHIFT up
+        bool shift = false;  // the PC's Shift itself
+    };
+    std::map<int, Press> held_;
+};
+
+} // namespace zq::emu

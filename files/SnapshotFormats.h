@@ -1,0 +1,51 @@
+#pragma once
+// .z80 and .szx snapshots and .tzx tapes through libspectrum, as bytes in and
+// bytes out (no file access here).
+//
+// Opening a .z80 or .szx turns it into the 49179-byte game image (a 48K .sna,
+// files/MachineImage.h): the header from its registers with PC pushed onto
+// the stack, and the RAM the CPU sees at 0x4000, 0x8000 and 0xC000. A 48K
+// machine has pages 5, 2 and 0 there; a 128K one pages 5, 2 and the page of
+// its last 0x7FFD write (a +3 in a special paging mode: the pages of that
+// mode). The caller checks the size first (acceptedForOpen, files/FileKind.h)
+// and the game's signature afterwards (checkSnapshot, files/Snapshot.h).
+//
+// Writing one stores the image's machine state (the RETN done) as a 48K
+// snapshot; opening what was written gives the same 49179 bytes again.
+
+#include "files/FileKind.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zq {
+
+struct DecodedImage {
+    std::vector<std::uint8_t> image; // 49179 bytes, or empty on failure
+    std::string error;               // why it failed, for the user
+    bool ok() const { return !image.empty(); }
+};
+
+// The game image of a snapshot file. `kind` names the format (Z80, Szx or
+// Sna); Unknown lets libspectrum tell from the contents. Fails for anything
+// libspectrum cannot read as a snapshot, and for a machine without RAM at
+// 0x8000..0xFFFF (a 16K Spectrum).
+DecodedImage decodeSnapshot(std::span<const std::uint8_t> file, FileKind kind);
+
+// The .z80 (kind Z80) or .szx (kind Szx) file of a 48K machine in the state
+// of `image`; empty when image is not 49179 bytes, for another kind, or if
+// libspectrum fails.
+std::vector<std::uint8_t> encodeSnapshot(std::span<const std::uint8_t> image, FileKind kind);
+
+// The .tzx file of a .tap file: the same blocks, as standard-speed data
+// blocks with a one-second pause after each. Empty if the .tap is unreadable.
+std::vector<std::uint8_t> tapeAsTzx(std::span<const std::uint8_t> tap);
+
+// The kind libspectrum makes of a file from its name and contents (only the
+// five kinds above; anything else is Unknown).
+FileKind identifyKind(std::string_view name, std::span<const std::uint8_t> file);
+
+} // namespace zq

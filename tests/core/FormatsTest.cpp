@@ -1,0 +1,149 @@
+#include "files/FileKind.h"
+#include "files/MachineImage.h"
+#include "files/SnapshotFormats.h"
+#include "files/Tape.h"
+
+#include "image/GameImage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace zq {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes sampleImage()
+{
+    GameImage image;
+    EXPECT_TRUE(image.loadDefault());
+    return {image.bytes().begin(), image.bytes().end()};
+}
+
+std::uint8_t ramAt(const Bytes& image, std::uint16_t address) { return image[imageOffset(address)]; }
+std::uint16_t headerWord(const Bytes& image, std::size_t at) { return std::uint16_t(image[at] | image[at + 1] << 8); }
+
+TEST(MachineImageTest, PcIsPushedBelowSpAndPoppedBack)
+{
+    MachineState state;
+    state.cpu = {0x1122, 0x3344, 0x5566, 0x7788, 0x99AA, 0xBBCC, 0xDDEE, 0xF001,
+                 0x0203, 0x0405, 0x8000, 0x1234, 0x3F,   0xA5,   2,      true, true};
+    state.border = 5;
+    const auto image = imageFromMachine(state);
+    EXPECT_EQ(headerWord({image.begin(), image.end()}, sna::SP), 0x7FFE);
+    EXPECT_EQ(image[imageOffset(0x7FFE)], 0x34);
+    EXPECT_EQ(image[imageOffset(0x7FFF)], 0x12);
+    EXPECT_EQ(image[sna::Iff], sna::Iff2Bit);
+    EXPECT_EQ(image[sna::R], 0xA5);
+    EXPECT_EQ(headerWord({image.begin(), image.end()}, sna::HL2), 0xF001);
+    EXPECT_EQ(headerWord({image.begin(), image.end()}, sna::IY), 0x0405);
+    EXPECT_EQ(image[sna::Border], 5);
+
+    MachineState back;
+    ASSERT_TRUE(machineFromImage(image, back));
+    state.ram[0x3FFE] = 0x34, state.ram[0x3FFF] = 0x12; // what the push wrote
+    EXPECT_EQ(back, state);
+    EXPECT_EQ(imageFromMachine(back), image);
+
+    // At SP 0x4001 only the high byte lands in RAM; the image still survives.
+    state.cpu.sp = 0x4001;
+    const auto low = imageFromMachine(state);
+    EXPECT_EQ(low[imageOffset(0x4000)], 0x12);
+    ASSERT_TRUE(machineFromImage(low, back));
+    EXPECT_EQ(imageFromMachine(back), low);
+    EXPECT_FALSE(machineFromImage(std::span(low).first(100), back));
+}
+
+TEST(SnapshotFormatsTest, TheSampleSurvivesZ80AndSzxByteForByte)
+{
+    const Bytes sample = sampleImage();
+    for (const FileKind kind : {FileKind::Z80, FileKind::Szx}) {
+        const Bytes file = encodeSnapshot(sample, kind);
+        ASSERT_FALSE(file.empty());
+        EXPECT_EQ(identifyKind("noname", file), kind);
+        const DecodedImage decoded = decodeSnapshot(file, kind);
+        EXPECT_EQ(decoded.error, "");
+        EXPECT_TRUE(decoded.image == sample);
+    }
+    EXPECT_TRUE(encodeSnapshot(std::span(sample).first(49178), FileKind::Z80).empty());
+    EXPECT_TRUE(encodeSnapshot(sample, FileKind::Tap).empty());
+}
+
+// A 128K .sna with bank 3 paged in: each bank filled with 0x10 + its number.
+Bytes snapshot128(std::uint8_t port7ffd)
+{
+    const int paged = port7ffd & 7;
+    auto bank = [](int n) { return Bytes(16384, std::uint8_t(0x10 + n)); };
+    Bytes file(27, 0);
+    file[23] = 0x00, file[24] = 0x90; // SP 0x9000
+    file[25] = 1;
+    for (const int n : {5, 2, paged}) {
+        const Bytes b = bank(n);
+        file.insert(file.end(), b.begin(), b.end());
+    }
+    file.insert(file.end(), {0x00, 0x80, port7ffd, 0x00}); // PC 0x8000
+    for (int n = 0; n < 8; ++n)
+        if (n != 5 && n != 2 && n != paged) {
+            const Bytes b = bank(n);
+            file.insert(file.end(), b.begin(), b.end());
+        }
+    return file;
+}
+
+TEST(SnapshotFormatsTest, A128KSnapshotGivesThePagesItHasPagedIn)
+{
+    const DecodedImage decoded = decodeSnapshot(snapshot128(0x03), FileKind::Sna);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    const Bytes& image = decoded.image;
+    EXPECT_EQ(ramAt(image, 0x4000), 0x15);
+    EXPECT_EQ(ramAt(image, 0x8000), 0x12);
+    EXPECT_EQ(ramAt(image, 0xC000), 0x13);
+    EXPECT_EQ(ramAt(image, 0xFFFF), 0x13);
+    EXPECT_EQ(headerWord(image, sna::SP), 0x8FFE);
+    EXPECT_EQ(ramAt(image, 0x8FFE), 0x00);
+    EXPECT_EQ(ramAt(image, 0x8FFF), 0x80);
+}
+
+TEST(SnapshotFormatsTest, WhatLibspectrumCannotReadIsRefusedWithAReason)
+{
+    const Bytes z80 = encodeSnapshot(sampleImage(), FileKind::Z80);
+    const Bytes szx = encodeSnapshot(sampleImage(), FileKind::Szx);
+    const std::vector<std::pair<Bytes, FileKind>> cases = {
+        {Bytes(z80.begin(), z80.begin() + std::ptrdiff_t(z80.size() * 3 / 5)), FileKind::Z80},
+        {Bytes(szx.begin(), szx.end() - 100), FileKind::Szx},
+        {szx, FileKind::Z80},
+        {Bytes(5000, 0x5A), FileKind::Unknown},
+        {Bytes(), FileKind::Z80},
+        {buildTape(GameImage(), LoadingScreen()), FileKind::Unknown},
+    };
+    for (const auto& [file, kind] : cases) {
+        const DecodedImage decoded = decodeSnapshot(file, kind);
+        EXPECT_FALSE(decoded.ok()) << file.size();
+        EXPECT_NE(decoded.error, "") << file.size();
+    }
+    EXPECT_TRUE(tapeAsTzx(Bytes(10, 0x33)).empty());
+}
+
+TEST(FileKindTest, KindsComeFromTheExtensionAndSizesAreCheckedByKind)
+{
+    EXPECT_EQ(kindFromName("game.sna"), FileKind::Sna);
+    EXPECT_EQ(kindFromName("dir/Game.Z80"), FileKind::Z80);
+    EXPECT_EQ(kindFromName("a.b.SZX"), FileKind::Szx);
+    EXPECT_EQ(kindFromName("x.tap"), FileKind::Tap);
+    EXPECT_EQ(kindFromName("x.TzX"), FileKind::Tzx);
+    EXPECT_EQ(kindFromName("dir.tap/game"), FileKind::Unknown);
+    EXPECT_EQ(kindFromName("game.tap.bak"), FileKind::Unknown);
+    EXPECT_EQ(kindFromName("tap"), FileKind::Unknown);
+
+    EXPECT_TRUE(acceptedOpenSize(FileKind::Sna, kSnapshot128Size));
+    EXPECT_FALSE(acceptedOpenSize(FileKind::Sna, 4096));
+    EXPECT_TRUE(acceptedOpenSize(FileKind::Tzx, kMaxOpenSize));
+    EXPECT_FALSE(acceptedOpenSize(FileKind::Z80, kMaxOpenSize + 1));
+    EXPECT_FALSE(acceptedOpenSize(FileKind::Unknown, 5u << 20));
+}
+
+} // namespace
+} // namespace zq
