@@ -9,7 +9,8 @@
 // menu, tab order), MainFormRefresh.cpp (start, refresh cycle, level,
 // colours, credits, undo), MainFormFiles.cpp (file and clipboard commands),
 // MainFormEntities.cpp (enemy, item and bubble panel), MainFormAirflow.cpp
-// (air-flow controls), MainFormMouse.cpp (the two image controls' tools).
+// (air-flow controls), MainFormMouse.cpp (the two image controls' tools),
+// MainFormPlay.cpp (the Play menu and its window).
 
 #include "app/Dialogs.h"
 #include "app/EditorState.h"
@@ -31,6 +32,7 @@ class QAction;
 
 namespace zq {
 
+class PlayWindow;
 class TAboutBox;
 class TFastIMG;
 class UpDown;
@@ -77,6 +79,16 @@ public:
     void CopyBaddies1Click();
     void PasteBaddies1Click();
     void About1Click();
+
+    // The Play menu.
+    void PlayGame1Click();
+    void Pause1Click();
+    void ResetSpectrum1Click();
+    void RestartOnEdit1Click();
+    void ChooseRom1Click();
+    void SaveScreenshot1Click();
+    // The play window, once it has been opened.
+    PlayWindow* playWindow() const { return playWindow_; }
 
     // Enemies, items and the special bubble.
     void badClick(int slot); // bad1Click..bad7Click for slots 0..6
@@ -136,6 +148,8 @@ private:
     void connectControls();
     void buildMenu();
     void buildEditMenu();
+    void buildPlayMenu();
+    PlayWindow& openPlayWindow();
     void setTabOrder();
     void creditChange(CreditField field, QLineEdit* edit);
     void storeAttribute(EditStep& step);
@@ -160,6 +174,7 @@ private:
     EditorState state_;
     std::unique_ptr<Dialogs> dialogs_;
     TAboutBox* aboutBox_ = nullptr;
+    PlayWindow* playWindow_ = nullptr;
     int refreshCount_ = 0;
     bool restoring_ = false; // the refresh after an undo or redo writes nothing
     int creditSession_ = 0;  // typing in one credit box merges until it loses focus
@@ -220,6 +235,12 @@ private:
     QAction* CopyBaddies1 = nullptr;
     QAction* PasteBaddies1 = nullptr;
     QAction* About1 = nullptr;
+    QAction* PlayGame1 = nullptr;
+    QAction* Pause1 = nullptr;
+    QAction* ResetSpectrum1 = nullptr;
+    QAction* RestartOnEdit1 = nullptr;
+    QAction* ChooseRom1 = nullptr;
+    QAction* SaveScreenshot1 = nullptr;
 };
 
 } // namespace zq

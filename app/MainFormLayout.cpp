@@ -222,6 +222,7 @@ void TForm1::buildMenu()
     Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
 
     buildEditMenu();
+    buildPlayMenu();
 
     QMenu* about = menuBar()->addMenu("&About");
     About1 = about->addAction("&About...", this, &TForm1::About1Click);

@@ -6,6 +6,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Zelquor"));
     QApplication::setApplicationName(QString::fromLatin1(zq::kProgramTitle));
 
     zq::TForm1 form;

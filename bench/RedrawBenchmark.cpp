@@ -4,6 +4,10 @@
 
 #include "app/GameDocument.h"
 #include "app/MainForm.h"
+#include "app/SpectrumView.h"
+#include "emu/HostKeyboard.h"
+#include "emu/Rom.h"
+#include "emu/Spectrum48.h"
 #include "image/LevelData.h"
 #include "render/Renderer.h"
 #include "tools/Airflow.h"
@@ -152,6 +156,45 @@ void BM_FormRefreshCycle(benchmark::State& state)
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kViewBytes + kPatternViewBytes));
 }
 BENCHMARK(BM_FormRefreshCycle)->Unit(benchmark::kMicrosecond);
+
+// The embedded Spectrum flat out on the sample image, as a multiple of the
+// real machine's 50 frames per second.
+void BM_EmulatedFrames(benchmark::State& state)
+{
+    emu::Spectrum48 machine;
+    if (!machine.loadRom(emu::readRomFile(emu::kOpenSeRomPath))) {
+        state.SkipWithError("no OpenSE ROM");
+        return;
+    }
+    GameImage image;
+    image.loadDefault();
+    machine.loadSnapshot(image.bytes());
+    for (auto _ : state)
+        machine.runFrame();
+    state.counters["x_real_time"] = benchmark::Counter(double(state.iterations()) / 50, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_EmulatedFrames)->Unit(benchmark::kMicrosecond);
+
+// What one frame of the play window costs the window's thread: the frame,
+// its picture, and the copy the view paints from (the paint itself is the
+// platform's).
+void BM_PlayWindowFrame(benchmark::State& state)
+{
+    emu::Spectrum48 machine;
+    machine.loadRom(emu::readRomFile(emu::kOpenSeRomPath));
+    GameImage image;
+    image.loadDefault();
+    machine.loadSnapshot(image.bytes());
+    emu::HostKeyboard keys;
+    SpectrumView view(keys);
+    TFastDIB picture;
+    for (auto _ : state) {
+        machine.runFrame();
+        machine.renderScreen(picture);
+        view.showFrame(picture);
+    }
+}
+BENCHMARK(BM_PlayWindowFrame)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -250,7 +250,7 @@ private slots:
         QStringList titles;
         for (QAction* a : menus)
             titles << a->text();
-        QCOMPARE(titles, QStringList({"&File", "&Edit", "&About"}));
+        QCOMPARE(titles, QStringList({"&File", "&Edit", "&Play", "&About"}));
         auto* exit = e.form->findChild<QAction*>("Exit1");
         QVERIFY(exit);
         QCOMPARE(exit->text(), QString("E&xit"));

@@ -1,0 +1,128 @@
+// The Play menu and its window through the real editor (offscreen): F5
+// starts the game from a copy of the document, frames advance at their
+// pace, pause stops them, an edit restarts the game when asked to, the
+// player's keys reach the game, and nothing the game does reaches the
+// document.
+
+#include "TestSupport.h"
+
+#include "app/PlayWindow.h"
+#include "app/SpectrumView.h"
+#include "emu/Rom.h"
+
+#include <QAction>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+using namespace zq;
+using namespace zq::test;
+
+namespace {
+
+QAction* action(const Editor& e, const char* name)
+{
+    return e.form->findChild<QAction*>(QString::fromLatin1(name));
+}
+
+// The sample's viewer keeps the level it shows here.
+constexpr std::uint16_t kViewLevel = 0xF5C9;
+
+} // namespace
+
+class PlayTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+        if (!QFile::exists(emu::kOpenSeRomPath))
+            QSKIP("no OpenSE ROM (package opense-basic)");
+    }
+
+    void playRunsACopyPausesAndRestartsOnEdits()
+    {
+        Editor e;
+        e.show();
+        const GameImage before = e.form->document().image();
+        QVERIFY(!action(e, "Pause1")->isEnabled());
+        action(e, "PlayGame1")->trigger();
+        PlayWindow* play = e.form->playWindow();
+        QVERIFY(play && play->isVisible());
+        QTRY_VERIFY(play->machine().frameCount() > 20);
+        QVERIFY(play->statusText().startsWith("Running"));
+        QVERIFY(play->statusText().contains("OpenSE BASIC"));
+
+        // Pause holds the machine where it is.
+        action(e, "Pause1")->trigger();
+        QVERIFY(action(e, "Pause1")->isChecked());
+        const std::uint64_t held = play->machine().frameCount();
+        QTest::qWait(120);
+        QCOMPARE(play->machine().frameCount(), held);
+        QVERIFY(play->statusText().startsWith("Paused"));
+        action(e, "Pause1")->trigger();
+        QTRY_VERIFY(play->machine().frameCount() > held);
+
+        // Edits restart the game from the new image, several at once.
+        action(e, "RestartOnEdit1")->trigger();
+        const int starts = play->starts();
+        for (int i = 1; i <= 5; ++i)
+            e.poke(off::LevelRecords, std::uint8_t(0x40 + i));
+        QTRY_COMPARE(play->machine().peek(addr::LevelRecords), std::uint8_t(0x45));
+        QTest::qWait(PlayWindow::kRestartInterval + 50);
+        QCOMPARE(play->starts(), starts + 1);
+
+        // The game never writes the document.
+        GameImage edited = before;
+        edited.set(off::LevelRecords, 0x45);
+        QTest::qWait(100);
+        QCOMPARE(e.form->document().image(), edited);
+        action(e, "RestartOnEdit1")->trigger();
+    }
+
+    void theKeysReachTheGame()
+    {
+        Editor e;
+        action(e, "PlayGame1")->trigger();
+        PlayWindow* play = e.form->playWindow();
+        SpectrumView* view = play->view();
+        // Past the title, the viewer shows level 1; N goes to level 2.
+        QTRY_VERIFY_WITH_TIMEOUT(play->machine().frameCount() > 170, 6000);
+        QCOMPARE(play->machine().peek(kViewLevel), std::uint8_t(0));
+        QTest::keyPress(view, Qt::Key_N);
+        QTRY_COMPARE(play->machine().peek(kViewLevel), std::uint8_t(1));
+        QTest::keyRelease(view, Qt::Key_N);
+        // Menu shortcuts do not take the Spectrum's keys.
+        QKeyEvent ctrlZ(QEvent::ShortcutOverride, Qt::Key_Z, Qt::ControlModifier);
+        QApplication::sendEvent(view, &ctrlZ);
+        QVERIFY(ctrlZ.isAccepted());
+    }
+
+    void aWrongRomIsSaidInTheWindowAndTheChoiceIsRemembered()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("short.rom"), QByteArray(1000, 0));
+        Editor e;
+        action(e, "PlayGame1")->trigger();
+        e.dialogs->fileNames = {dir.filePath("short.rom")};
+        action(e, "ChooseRom1")->trigger();
+        QVERIFY(e.form->playWindow()->statusText().startsWith("Running")); // the ROM in use stays
+        QVERIFY(QSettings().value("play/rom").toString().isEmpty());
+
+        QFile::copy(emu::kOpenSeRomPath, dir.filePath("mine.rom"));
+        e.dialogs->fileNames = {dir.filePath("mine.rom")};
+        action(e, "ChooseRom1")->trigger();
+        QVERIFY(e.form->playWindow()->statusText().contains("mine.rom"));
+        QFile::remove(dir.filePath("mine.rom"));
+        Editor again;
+        action(again, "PlayGame1")->trigger();
+        QCOMPARE(again.form->playWindow()->statusText(), QString("No ROM"));
+        QSettings().remove("play/rom");
+    }
+};
+
+QTEST_MAIN(PlayTest)
+#include "PlayTest.moc"
