@@ -1,7 +1,9 @@
 #include "app/Dialogs.h"
 
 #include <QFileDialog>
+#include <QCoreApplication>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 namespace zq {
 
@@ -10,10 +12,11 @@ QString QtDialogs::openFileName(const QString& title, const QString& filter, con
     return QFileDialog::getOpenFileName(owner_, title, directory, filter);
 }
 
-QString QtDialogs::saveFileName(const QString& title, const QString& filter, const QString& directory)
+QString QtDialogs::saveFileName(const QString& title, const QString& filter, const QString& directory,
+                               QString* selectedFilter)
 {
     // The editor forces the extension and asks before overwriting itself.
-    return QFileDialog::getSaveFileName(owner_, title, directory, filter, nullptr,
+    return QFileDialog::getSaveFileName(owner_, title, directory, filter, selectedFilter,
                                         QFileDialog::DontConfirmOverwrite);
 }
 
@@ -32,6 +35,22 @@ bool QtDialogs::question(const QString& caption, const QString& text)
 void QtDialogs::error(const QString& caption, const QString& text)
 {
     QMessageBox::critical(owner_, caption, text);
+}
+
+bool QtDialogs::progress(const QString& title, const QString& label, const std::function<bool(double&)>& step)
+{
+    QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, 1000, owner_);
+    dialog.setWindowTitle(title);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(300);
+    double done = 0;
+    while (step(done)) {
+        dialog.setValue(int(done * 1000));
+        QCoreApplication::processEvents();
+        if (dialog.wasCanceled())
+            return false;
+    }
+    return true;
 }
 
 } // namespace zq

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace zq {
@@ -17,7 +19,9 @@ public:
 
     // Common open and save dialogs. An empty result means cancelled.
     virtual QString openFileName(const QString& title, const QString& filter, const QString& directory) = 0;
-    virtual QString saveFileName(const QString& title, const QString& filter, const QString& directory) = 0;
+    // `selectedFilter`, when given, receives the filter the user chose.
+    virtual QString saveFileName(const QString& title, const QString& filter, const QString& directory,
+                                 QString* selectedFilter = nullptr) = 0;
 
     // A plain message with an OK button, captioned with the program title.
     virtual void message(const QString& text) = 0;
@@ -25,6 +29,9 @@ public:
     virtual bool question(const QString& caption, const QString& text) = 0;
     // An error message with an OK button.
     virtual void error(const QString& caption, const QString& text) = 0;
+    // Runs `step` until it returns false, showing the fraction done that it
+    // sets (0..1) with a Cancel button. False when the user cancelled.
+    virtual bool progress(const QString& title, const QString& label, const std::function<bool(double&)>& step) = 0;
 };
 
 // The real dialogs, owned by the given window.
@@ -36,10 +43,12 @@ public:
     }
 
     QString openFileName(const QString& title, const QString& filter, const QString& directory) override;
-    QString saveFileName(const QString& title, const QString& filter, const QString& directory) override;
+    QString saveFileName(const QString& title, const QString& filter, const QString& directory,
+                         QString* selectedFilter = nullptr) override;
     void message(const QString& text) override;
     bool question(const QString& caption, const QString& text) override;
     void error(const QString& caption, const QString& text) override;
+    bool progress(const QString& title, const QString& label, const std::function<bool(double&)>& step) override;
 
 private:
     QWidget* owner_;

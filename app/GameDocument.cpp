@@ -105,6 +105,12 @@ private:
 GameDocument::GameDocument(QObject* parent)
     : QObject(parent)
 {
+    reset();
+}
+
+void GameDocument::reset()
+{
+    history_.clear();
     image_.loadDefault();
     screen_ = LoadingScreen::fromImage(image_);
     baseline_ = image_;

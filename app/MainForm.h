@@ -71,6 +71,11 @@ public:
     void S1Click();
     void Importscr1Click();
     void Savetap1Click();
+    void SaveOther1Click();
+    void UseDefault1Click();
+    void UseSample1Click();
+    // Opens a game file of any kind as Open does after its dialog.
+    void openFile(const QString& name);
     void Exit1Click();
     void Undo1Click();
     void Redo1Click();
@@ -165,6 +170,9 @@ private:
     // by the exports. Returns true when the file was written.
     bool saveAs(const QString& title, const QString& filter, const char* extension,
                 std::span<const std::uint8_t> bytes);
+    bool saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes);
+    // The steps of an accepted open: the image, level 1, the credit boxes.
+    void openImage(const QString& stepName, std::span<const std::uint8_t> bytes);
 
     // Refresh cycle hooks kept current by the enemy, item and bubble tools.
     void bubbleStateUpdate();
@@ -227,6 +235,9 @@ private:
     QAction* S1 = nullptr;
     QAction* Importscr1 = nullptr;
     QAction* Savetap1 = nullptr;
+    QAction* SaveOther1 = nullptr;
+    QAction* UseDefault1 = nullptr;
+    QAction* UseSample1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;

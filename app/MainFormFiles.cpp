@@ -3,15 +3,22 @@
 
 #include "app/MainForm.h"
 
+#include "app/DefaultGame.h"
 #include "app/FileIO.h"
+#include "app/GameFiles.h"
 #include "app/UpDown.h"
 #include "files/Clipboard.h"
 #include "files/Screen.h"
+#include "files/FileKind.h"
 #include "files/Snapshot.h"
+#include "files/SnapshotFormats.h"
 #include "files/Tape.h"
 
 #include <QAction>
 #include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
 
 namespace zq {
 
@@ -40,18 +47,37 @@ std::span<const std::uint8_t> byteSpan(const QByteArray& bytes)
     return {reinterpret_cast<const std::uint8_t*>(bytes.data()), std::size_t(bytes.size())};
 }
 
+// The formats of "Save in Another Format", by their filters.
+struct OtherFormat {
+    const char* filter;
+    FileKind kind;
+};
+constexpr OtherFormat kOtherFormats[] = {
+    {"ZX Spectrum .z80 Snapshot (*.z80)", FileKind::Z80},
+    {"ZX Spectrum .szx Snapshot (*.szx)", FileKind::Szx},
+    {"ZX Spectrum TZX Tape (*.tzx)", FileKind::Tzx},
+};
+
 } // namespace
 
 void TForm1::Open1Click()
 {
     finishDrags();
-    const std::optional<QByteArray> file =
-        chooseAndRead("Open ZX Spectrum 48k / 128k Snapshot", "ZX Spectrum 48k /128k Snapshots (*.sna)",
-                      [](std::uint64_t size) { return acceptedSnapshotSize(size); });
-    if (!file)
+    const QString name = dialogs_->openFileName("Open ZX Spectrum 48k / 128k Snapshot", kGameFileFilters, ".");
+    if (!name.isEmpty())
+        openFile(name);
+}
+
+void TForm1::openFile(const QString& name)
+{
+    finishDrags();
+    const std::optional<std::vector<std::uint8_t>> bytes = readGameFile(name, *dialogs_);
+    if (!bytes)
         return;
-    const std::span<const std::uint8_t> bytes = byteSpan(*file);
-    switch (checkSnapshot(std::uint64_t(bytes.size()), bytes, document_.image())) {
+    // The signature is compared with the default game's.
+    GameImage reference;
+    reference.loadDefault();
+    switch (checkSnapshot(std::uint64_t(bytes->size()), *bytes, reference)) {
     case OpenCheck::WrongSize:
         dialogs_->message("File size incorrect");
         return;
@@ -61,7 +87,12 @@ void TForm1::Open1Click()
     case OpenCheck::Ok:
         break;
     }
-    EditStep step(document_, QStringLiteral("Open"));
+    openImage(QStringLiteral("Open"), *bytes);
+}
+
+void TForm1::openImage(const QString& stepName, std::span<const std::uint8_t> bytes)
+{
+    EditStep step(document_, stepName);
     openSnapshot(step.image(), bytes);
     resetLevelState();
     UpDown1->setPosition(0);
@@ -69,10 +100,40 @@ void TForm1::Open1Click()
     Refresh();
 }
 
+void TForm1::UseDefault1Click()
+{
+    finishDrags();
+    const QString name = dialogs_->openFileName("Use as Default Game", kGameFileFilters, ".");
+    if (name.isEmpty())
+        return;
+    const std::optional<std::vector<std::uint8_t>> bytes = readGameFile(name, *dialogs_);
+    if (!bytes)
+        return;
+    // Any readable 48K image will do: it is the game from now on.
+    GameImage image;
+    openSnapshot(image, *bytes);
+    useAsDefaultGame(image.bytes());
+    openImage(QStringLiteral("Use as Default Game"), image.bytes());
+}
+
+void TForm1::UseSample1Click()
+{
+    finishDrags();
+    useSampleGame();
+    GameImage sample;
+    sample.loadDefault();
+    openImage(QStringLiteral("Use the Sample Game"), sample.bytes());
+}
+
 bool TForm1::saveAs(const QString& title, const QString& filter, const char* extension,
                     std::span<const std::uint8_t> bytes)
 {
     const QString chosen = dialogs_->saveFileName(title, filter, ".");
+    return saveTo(chosen, extension, bytes);
+}
+
+bool TForm1::saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes)
+{
     const QString name = QString::fromStdString(forceExtension(chosen.toStdString(), extension));
     if (name == QLatin1String(extension))
         return false;
@@ -121,6 +182,27 @@ void TForm1::Savetap1Click()
     finishDrags();
     const std::vector<std::uint8_t> bytes = buildTape(document_.image(), document_.loadingScreen());
     saveAs("Save ZX Spectrum Tape File", "ZX Spectrum Tape Files (*.tap)", ".tap", bytes);
+}
+
+void TForm1::SaveOther1Click()
+{
+    finishDrags();
+    QStringList filters;
+    for (const OtherFormat& f : kOtherFormats)
+        filters << QString::fromLatin1(f.filter);
+    QString selected;
+    const QString chosen = dialogs_->saveFileName("Save in Another Format", filters.join(";;"), ".", &selected);
+    const int index = std::max<qsizetype>(0, filters.indexOf(selected));
+    const FileKind kind = kOtherFormats[index].kind;
+    const GameImage& image = document_.image();
+    const std::vector<std::uint8_t> bytes = kind == FileKind::Tzx
+                                                ? tapeAsTzx(buildTape(image, document_.loadingScreen()))
+                                                : encodeSnapshot(image.bytes(), kind);
+    if (bytes.empty()) {
+        dialogs_->error(QString::fromLatin1(kProgramTitle), QStringLiteral("The game could not be written in this format."));
+        return;
+    }
+    saveTo(chosen, std::string(extensionOf(kind)).c_str(), bytes);
 }
 
 void TForm1::Importscr1Click()

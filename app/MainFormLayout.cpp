@@ -216,6 +216,10 @@ void TForm1::buildMenu()
     Importscr1 = menuItem(fileMenu_, this, "Importscr1", "&Import .scr", QKeySequence(Qt::CTRL | Qt::Key_I),
          &TForm1::Importscr1Click);
     Savetap1 = menuItem(fileMenu_, this, "Savetap1", "Save .&tap", QKeySequence(Qt::CTRL | Qt::Key_T), &TForm1::Savetap1Click);
+    SaveOther1 = menuItem(fileMenu_, this, "SaveOther1", "Save in Another &Format...", {}, &TForm1::SaveOther1Click);
+    fileMenu_->addSeparator()->setObjectName("N3");
+    UseDefault1 = menuItem(fileMenu_, this, "UseDefault1", "Use as &Default Game...", {}, &TForm1::UseDefault1Click);
+    UseSample1 = menuItem(fileMenu_, this, "UseSample1", "Use the Sa&mple Game", {}, &TForm1::UseSample1Click);
     fileMenu_->addSeparator()->setObjectName("N1");
     Exit1 = fileMenu_->addAction("E&xit", this, &TForm1::Exit1Click);
     Exit1->setObjectName("Exit1");

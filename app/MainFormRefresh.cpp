@@ -4,6 +4,7 @@
 #include "app/MainForm.h"
 
 #include "app/AboutBox.h"
+#include "app/DefaultGame.h"
 #include "app/UpDown.h"
 #include "entities/Bubbles.h"
 #include "gfx/FastIMG.h"
@@ -43,6 +44,9 @@ int paperItem(int paper)
 void TForm1::FormCreate()
 {
     EditorState& s = state_;
+    // The user's own copy of the game, if they chose one, is the default.
+    applyDefaultGameSetting();
+    document_.reset();
     s.levelPicture.SetSize(kLevelPictureWidth, kLevelPictureHeight, 32);
     s.patternPicture.SetSize(8, 8, 32);
     resetLevelState();

@@ -2,14 +2,13 @@
 
 #include "app/Dialogs.h"
 #include "app/GameDocument.h"
+#include "app/RomSetting.h"
 #include "app/SpectrumView.h"
 #include "emu/Rom.h"
 #include "files/Snapshot.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QLabel>
-#include <QSettings>
 #include <QStatusBar>
 
 namespace zq {
@@ -19,7 +18,6 @@ namespace {
 constexpr int kFrameMs = 20;
 // Behind by more than this, the clock skips ahead instead of running on.
 constexpr qint64 kMostFramesPerTick = 5;
-const char* const kRomSetting = "play/rom";
 
 } // namespace
 
@@ -54,15 +52,11 @@ PlayWindow::~PlayWindow() = default;
 
 bool PlayWindow::loadRom()
 {
-    const QString chosen = QSettings().value(kRomSetting).toString();
-    const QString path = chosen.isEmpty() ? QString::fromLatin1(emu::kOpenSeRomPath) : chosen;
-    const std::vector<std::uint8_t> rom = emu::readRomFile(path.toStdString());
-    romReady_ = !rom.empty() && machine_.loadRom(rom);
-    romName_ = chosen.isEmpty() ? QStringLiteral("OpenSE BASIC") : QFileInfo(chosen).fileName();
-    romError_ = romReady_ ? QString()
-                          : QStringLiteral("The ROM %1 is missing or is not a 16384-byte 48K ROM. Choose one with "
-                                           "Play > Choose ROM..., or install the Debian package opense-basic.")
-                                .arg(path);
+    const RomChoice rom = currentRom();
+    romError_.clear();
+    const std::vector<std::uint8_t> bytes = readRom(rom, &romError_);
+    romReady_ = !bytes.empty() && machine_.loadRom(bytes);
+    romName_ = rom.name;
     view_->setMessage(romError_);
     return romReady_;
 }
@@ -125,7 +119,7 @@ void PlayWindow::chooseRom()
         view_->setMessage(QStringLiteral("%1 is not a 16384-byte 48K ROM: the ROM in use stays.").arg(name));
         return;
     }
-    QSettings().setValue(kRomSetting, QFileInfo(name).absoluteFilePath());
+    setOwnRom(name);
     playGame();
 }
 

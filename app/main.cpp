@@ -2,6 +2,7 @@
 #include "app/MainForm.h"
 
 #include <QApplication>
+#include <QStringList>
 
 int main(int argc, char* argv[])
 {
@@ -13,5 +14,9 @@ int main(int argc, char* argv[])
     zq::TAboutBox about(&form);
     form.setAboutBox(&about);
     form.show();
+    // A file to open, as from a file manager: zelquor-editor game.z80
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        form.openFile(arguments.at(1));
     return app.exec();
 }

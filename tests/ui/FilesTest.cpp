@@ -4,6 +4,8 @@
 
 #include "TestSupport.h"
 
+#include "app/GameFiles.h"
+
 #include "files/Snapshot.h"
 #include "files/Tape.h"
 
@@ -79,7 +81,7 @@ private slots:
         e.dialogs->fileNames = {path("round.sna")};
         e.form->Open1Click();
         QCOMPARE(e.dialogs->calls.last(),
-                 QString("open: Open ZX Spectrum 48k / 128k Snapshot | ZX Spectrum 48k /128k Snapshots (*.sna) | ."));
+                 "open: Open ZX Spectrum 48k / 128k Snapshot | " + QString(kGameFileFilters) + " | .");
         QCOMPARE(imageBytes(e.form->document().image()), saved);
         QCOMPARE(e.upDown("UpDown1")->position(), 0);
         QCOMPARE(e.labelOf("StaticText2")->text(), QString("Level 1"));

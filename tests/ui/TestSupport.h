@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTest>
 #include <QToolButton>
@@ -48,6 +49,8 @@ class ScriptedDialogs : public Dialogs {
 public:
     std::deque<QString> fileNames;
     std::deque<bool> answers;
+    std::deque<QString> filters; // the filter each save dialog chooses
+    int cancelAfter = -1;        // progress: Cancel after this many slices
     QStringList calls;
 
     QString openFileName(const QString& title, const QString& filter, const QString& directory) override
@@ -55,10 +58,24 @@ public:
         calls << "open: " + title + " | " + filter + " | " + directory;
         return next();
     }
-    QString saveFileName(const QString& title, const QString& filter, const QString& directory) override
+    QString saveFileName(const QString& title, const QString& filter, const QString& directory,
+                         QString* selectedFilter = nullptr) override
     {
         calls << "save: " + title + " | " + filter + " | " + directory;
+        if (selectedFilter && !filters.empty()) {
+            *selectedFilter = filters.front();
+            filters.pop_front();
+        }
         return next();
+    }
+    bool progress(const QString& title, const QString& label, const std::function<bool(double&)>& step) override
+    {
+        calls << "progress: " + title + " | " + label;
+        double done = 0;
+        for (int slices = 0; step(done); ++slices)
+            if (cancelAfter >= 0 && slices >= cancelAfter)
+                return false;
+        return true;
     }
     void message(const QString& text) override { calls << "message: " + text; }
     bool question(const QString& caption, const QString& text) override
@@ -90,6 +107,8 @@ struct Editor {
 
     Editor()
     {
+        // Settings (ROM, default game) go to a test location, never the user's.
+        QStandardPaths::setTestModeEnabled(true);
         auto d = std::make_unique<ScriptedDialogs>();
         dialogs = d.get();
         form = std::make_unique<TForm1>(std::move(d));

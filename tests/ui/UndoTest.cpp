@@ -17,7 +17,8 @@
 
 #include <malloc.h>
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's count (its header does not come with g++).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include <functional>

@@ -1,0 +1,106 @@
+#include "app/GameFiles.h"
+
+#include "app/Dialogs.h"
+#include "app/FileIO.h"
+#include "app/RomSetting.h"
+#include "emu/TapeLoader.h"
+#include "files/FileKind.h"
+#include "files/SnapshotFormats.h"
+
+#include <span>
+
+namespace zq {
+
+namespace {
+
+constexpr int kFramesPerSlice = 500;
+
+std::span<const std::uint8_t> byteSpan(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), std::size_t(bytes.size())};
+}
+
+std::optional<QByteArray> readChecked(const QString& name, FileKind kind, Dialogs& dialogs)
+{
+    FileRead file = readWholeFile(name, [kind](std::uint64_t size) { return acceptedOpenSize(kind, size); });
+    if (file.status == FileRead::WrongSize) {
+        dialogs.message("File size incorrect");
+        return std::nullopt;
+    }
+    if (file.status == FileRead::Failed) {
+        dialogs.error(QString::fromLatin1(kProgramTitle), file.error);
+        return std::nullopt;
+    }
+    return std::move(file.bytes);
+}
+
+void notReadable(Dialogs& dialogs)
+{
+    dialogs.message("File is not a ZX Spectrum snapshot or tape");
+}
+
+std::optional<std::vector<std::uint8_t>> loadTape(std::span<const std::uint8_t> tape, FileKind kind, Dialogs& dialogs)
+{
+    QString problem;
+    const std::vector<std::uint8_t> rom = readRom(currentRom(), &problem);
+    if (rom.empty()) {
+        dialogs.message(problem);
+        return std::nullopt;
+    }
+    emu::TapeLoader loader;
+    if (loader.start(rom, tape, kind) == emu::TapeLoader::Status::Failed) {
+        notReadable(dialogs);
+        return std::nullopt;
+    }
+    const bool finished = dialogs.progress(QString::fromLatin1(kProgramTitle), "Loading the tape...", [&](double& done) {
+        const bool running = loader.step(kFramesPerSlice) == emu::TapeLoader::Status::Running;
+        done = loader.progress();
+        return running;
+    });
+    if (!finished)
+        return std::nullopt;
+    if (loader.status() != emu::TapeLoader::Status::Done) {
+        dialogs.message("The tape did not start the game");
+        return std::nullopt;
+    }
+    return loader.image();
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> readGameFile(const QString& name, Dialogs& dialogs)
+{
+    FileKind kind = kindFromName(name.toStdString());
+    const std::optional<QByteArray> file = readChecked(name, kind == FileKind::Unknown ? FileKind::Tap : kind, dialogs);
+    if (!file)
+        return std::nullopt;
+    const std::span<const std::uint8_t> bytes = byteSpan(*file);
+    // A name without a known extension: a .sna by its size, as always, or
+    // whatever libspectrum makes of its contents.
+    if (kind == FileKind::Unknown)
+        kind = acceptedSnapshotSize(bytes.size()) ? FileKind::Sna : identifyKind(name.toStdString(), bytes);
+    switch (kind) {
+    case FileKind::Sna:
+        if (!acceptedSnapshotSize(bytes.size())) {
+            dialogs.message("File size incorrect");
+            return std::nullopt;
+        }
+        return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    case FileKind::Z80:
+    case FileKind::Szx: {
+        DecodedImage decoded = decodeSnapshot(bytes, kind);
+        if (!decoded.ok()) {
+            notReadable(dialogs);
+            return std::nullopt;
+        }
+        return std::move(decoded.image);
+    }
+    case FileKind::Tap:
+    case FileKind::Tzx: return loadTape(bytes, kind, dialogs);
+    case FileKind::Unknown: break;
+    }
+    dialogs.message("File size incorrect");
+    return std::nullopt;
+}
+
+} // namespace zq

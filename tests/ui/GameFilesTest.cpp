@@ -1,0 +1,198 @@
+// Every kind of game file through the real window: .z80, .szx and tapes
+// open, "Save in Another Format" writes what opens again, refusals leave the
+// document and the level as they were, and the user's own copy of the game
+// becomes the default image of every later run.
+
+#include "TestSupport.h"
+
+#include "app/GameFiles.h"
+#include "files/SnapshotFormats.h"
+#include "files/Tape.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+using namespace zq;
+using namespace zq::test;
+
+namespace {
+
+QByteArray asBytes(const std::vector<std::uint8_t>& v)
+{
+    return QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()));
+}
+
+std::span<const std::uint8_t> asSpan(const QByteArray& b)
+{
+    return {reinterpret_cast<const std::uint8_t*>(b.data()), std::size_t(b.size())};
+}
+
+QByteArray withSignature(const GameImage& image, char mark)
+{
+    QByteArray bytes = imageBytes(image);
+    bytes[qsizetype(off::Signature) + 9] = mark;
+    return bytes;
+}
+
+} // namespace
+
+class GameFilesTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    // Opens `name` on level 7 and expects it refused with the last call.
+    bool refused(Editor& e, const QString& name, const QString& call)
+    {
+        e.gotoLevel(7);
+        const GameImage before = e.form->document().image();
+        e.dialogs->fileNames = {name};
+        e.form->Open1Click();
+        const bool ok = e.dialogs->calls.last().startsWith(call) && e.form->document().image() == before &&
+                        e.form->state().level.levelIndex == 7;
+        if (!ok)
+            qWarning("%s: %s", qPrintable(name), qPrintable(e.dialogs->calls.last()));
+        return ok;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+
+    void snapshotsAndTapesOpenAndOtherFormatsSave()
+    {
+        Editor e;
+        const QByteArray sample = imageBytes(e.form->document().image());
+        writeFile(path("game.z80"), asBytes(encodeSnapshot(asSpan(sample), FileKind::Z80)));
+        writeFile(path("game.szx"), asBytes(encodeSnapshot(asSpan(sample), FileKind::Szx)));
+        for (const char* name : {"game.z80", "game.szx"}) {
+            e.poke(off::LevelRecords, 0x11);
+            e.dialogs->fileNames = {path(name)};
+            e.form->Open1Click();
+            QCOMPARE(imageBytes(e.form->document().image()), sample);
+        }
+
+        // The game's own tape loads in the embedded Spectrum.
+        const std::vector<std::uint8_t> tape = buildTape(e.form->document().image(), e.form->document().loadingScreen());
+        writeFile(path("game.tap"), asBytes(tape));
+        e.poke(off::LevelRecords, 0x22);
+        e.dialogs->fileNames = {path("game.tap")};
+        e.form->Open1Click();
+        if (!QFile::exists("/usr/share/spectrum-roms/opense.rom"))
+            QSKIP("no OpenSE ROM (package opense-basic)");
+        QVERIFY(e.dialogs->calls.last().startsWith("progress:"));
+        const QByteArray loaded = imageBytes(e.form->document().image());
+        QCOMPARE(loaded.mid(qsizetype(off::TapeCodeStart)), sample.mid(qsizetype(off::TapeCodeStart)));
+        QCOMPARE(loaded.mid(qsizetype(off::Screen), qsizetype(kScreenSize)),
+                 sample.mid(qsizetype(off::Screen), qsizetype(kScreenSize)));
+        // Cancelled, it changes nothing.
+        e.poke(off::LevelRecords, 0x23);
+        const GameImage before = e.form->document().image();
+        e.dialogs->cancelAfter = 1;
+        e.dialogs->fileNames = {path("game.tap")};
+        e.form->Open1Click();
+        QCOMPARE(e.form->document().image(), before);
+        e.dialogs->cancelAfter = -1;
+
+        // The filter chosen decides the format; what is written opens again.
+        e.dialogs->filters = {"ZX Spectrum .szx Snapshot (*.szx)"};
+        e.dialogs->fileNames = {path("out")};
+        action(e, "SaveOther1")->trigger();
+        QCOMPARE(e.dialogs->calls.last(),
+                 QString("save: Save in Another Format | ZX Spectrum .z80 Snapshot (*.z80);;ZX Spectrum .szx "
+                         "Snapshot (*.szx);;ZX Spectrum TZX Tape (*.tzx) | ."));
+        e.poke(off::LevelRecords, 0x24);
+        e.dialogs->fileNames = {path("out.szx")};
+        e.form->Open1Click();
+        QCOMPARE(e.form->document().image(), before);
+        e.dialogs->filters = {"ZX Spectrum TZX Tape (*.tzx)"};
+        e.dialogs->fileNames = {path("out")};
+        action(e, "SaveOther1")->trigger();
+        QCOMPARE(readFile(path("out.tzx")), asBytes(tapeAsTzx(buildTape(before, e.form->document().loadingScreen()))));
+    }
+
+    void refusalsLeaveTheDocumentAndTheLevel()
+    {
+        Editor e;
+        const GameImage sample = e.form->document().image();
+        const QByteArray z80 = asBytes(encodeSnapshot(sample.bytes(), FileKind::Z80));
+        writeFile(path("half.z80"), z80.left(z80.size() / 2));
+        writeFile(path("other.szx"), asBytes(encodeSnapshot(asSpan(withSignature(sample, 0x55)), FileKind::Szx)));
+        writeFile(path("big.tzx"), QByteArray(5 << 20, 0x20));
+        QDir(dir_.path()).mkpath("folder.z80");
+        // A tape of something else: one block of bytes, no program.
+        std::vector<std::uint8_t> other;
+        const auto header = tapHeader(kTapTypeBytes, "data", 4, 32768, 32768);
+        const std::uint8_t data[] = {0xFF, 1, 2, 3, 4, std::uint8_t(0xFF ^ 1 ^ 2 ^ 3 ^ 4)};
+        for (std::size_t n : {header.size(), sizeof data}) {
+            other.push_back(std::uint8_t(n));
+            other.push_back(std::uint8_t(n >> 8));
+            if (n == header.size())
+                other.insert(other.end(), header.begin(), header.end());
+            else
+                other.insert(other.end(), std::begin(data), std::end(data));
+        }
+        writeFile(path("other.tap"), asBytes(other));
+
+        QVERIFY(refused(e, path("half.z80"), "message: File is not a ZX Spectrum snapshot or tape"));
+        QVERIFY(refused(e, path("other.szx"), "message: File selected is not a Zelquor snapshot"));
+        QVERIFY(refused(e, path("big.tzx"), "message: File size incorrect"));
+        QVERIFY(refused(e, path("folder.z80"), "error: "));
+        if (QFile::exists("/usr/share/spectrum-roms/opense.rom"))
+            QVERIFY(refused(e, path("other.tap"), "message: The tape did not start the game"));
+    }
+
+    void theUsersOwnGameBecomesTheDefault()
+    {
+        const QByteArray own = [] {
+            Editor e;
+            return withSignature(e.form->document().image(), 0x42);
+        }();
+        writeFile(path("own.sna"), own);
+        writeFile(path("sample-sig.sna"), [] {
+            Editor e;
+            return imageBytes(e.form->document().image());
+        }());
+        {
+            Editor e;
+            e.dialogs->fileNames = {path("own.sna")};
+            action(e, "UseDefault1")->trigger();
+            QCOMPARE(imageBytes(e.form->document().image()), own);
+            QVERIFY(refused(e, path("sample-sig.sna"), "message: File selected is not a Zelquor snapshot"));
+        }
+        // A later run starts with it, and opens snapshots of that game.
+        Editor again;
+        QCOMPARE(imageBytes(again.form->document().image()), own);
+        writeFile(path("own-edited.sna"), [&] {
+            QByteArray b = own;
+            b[qsizetype(off::LevelRecords)] = char(b[qsizetype(off::LevelRecords)] ^ 0x0F);
+            return b;
+        }());
+        again.dialogs->fileNames = {path("own-edited.sna")};
+        again.form->Open1Click();
+        QCOMPARE(imageBytes(again.form->document().image()), readFile(path("own-edited.sna")));
+        action(again, "New1")->trigger();
+        QCOMPARE(imageBytes(again.form->document().image()), own);
+
+        action(again, "UseSample1")->trigger();
+        QCOMPARE(imageBytes(again.form->document().image()), readFile(path("sample-sig.sna")));
+        Editor sampleAgain;
+        QCOMPARE(imageBytes(sampleAgain.form->document().image()), readFile(path("sample-sig.sna")));
+    }
+
+private:
+    static QAction* action(const Editor& e, const char* name)
+    {
+        return e.form->findChild<QAction*>(QString::fromLatin1(name));
+    }
+};
+
+QTEST_MAIN(GameFilesTest)
+#include "GameFilesTest.moc"
