@@ -215,6 +215,7 @@ private:
     UpDown* GapUD = nullptr;
     QLabel* Label5 = nullptr;
     TFastIMG* BadIMG[7] = {};
+    int shownEnemyType_[7] = {-1, -1, -1, -1, -1, -1, -1};
     UpDown* bad[7] = {};
     QCheckBox* CheckBox2 = nullptr;
     QCheckBox* CheckBox3 = nullptr;

@@ -34,8 +34,13 @@ void TForm1::enemyPanelRefresh()
     for (int i = 0; i < kEnemySlotCount; ++i) {
         const int type = s.enemies[std::size_t(i)].type;
         bad[i]->setPosition(type);
-        BadIMG[i]->Bmp().LoadFromResource(enemyPictureName(type));
-        BadIMG[i]->Repaint();
+        // The pictures are the program's own: read one only when the slot's
+        // type changes.
+        if (shownEnemyType_[i] != type) {
+            BadIMG[i]->Bmp().LoadFromResource(enemyPictureName(type));
+            BadIMG[i]->Repaint();
+            shownEnemyType_[i] = type;
+        }
     }
     const int pattern = enemiesPattern(image, level);
     const int burst = burstTime(image, level);

@@ -28,8 +28,8 @@ void BlockDrawTool::press(EditStep& step, int x, int y)
 void BlockDrawTool::move(EditStep& step, int x, int y)
 {
     EditorState& s = state();
-    BlockTool::drag(step.image(), s.level.record, s.codes, s.canvasDrag, x, y);
-    if (s.canvasDrag != DragNone)
+    // A move that changes no cell leaves the picture as it is.
+    if (BlockTool::drag(step.image(), s.level.record, s.codes, s.canvasDrag, x, y))
         host_.levelRedraw();
 }
 
@@ -97,8 +97,7 @@ void PatternDrawTool::press(EditStep& step, int x, int y)
 void PatternDrawTool::move(EditStep& step, int x, int y)
 {
     EditorState& s = state();
-    PatternTool::drag(step.image(), s.level.patternOffset, s.patternDrag, x, y);
-    if (s.patternDrag != DragNone)
+    if (PatternTool::drag(step.image(), s.level.patternOffset, s.patternDrag, x, y))
         host_.patternRedraw();
 }
 

@@ -16,23 +16,23 @@ TFastIMG::TFastIMG(QWidget* parent)
     setMouseTracking(true);
 }
 
-QImage TFastIMG::toImage() const
+namespace {
+
+// The buffer's rows top-down with an opaque alpha byte, into `image`, which
+// keeps its memory when its size is already right.
+void convertInto(const TFastDIB& bmp, QImage& image)
 {
-    if (bmp_.Empty())
-        return {};
-    const int w = bmp_.Width();
-    const int h = bmp_.Height();
-    QImage image(w, h, QImage::Format_RGB32);
+    const int w = bmp.Width();
+    const int h = bmp.Height();
+    if (image.width() != w || image.height() != h || image.format() != QImage::Format_RGB32)
+        image = QImage(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
-        const std::uint32_t* src = bmp_.Line(y);
+        const std::uint32_t* src = bmp.Line(y);
         auto* dst = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
         for (int x = 0; x < w; ++x)
             dst[x] = src[x] | 0xFF000000u;
     }
-    return image;
 }
-
-namespace {
 
 int roundHalfEven(double v)
 {
@@ -41,8 +41,18 @@ int roundHalfEven(double v)
 
 } // namespace
 
+QImage TFastIMG::toImage() const
+{
+    if (bmp_.Empty())
+        return {};
+    QImage image;
+    convertInto(bmp_, image);
+    return image;
+}
+
 void TFastIMG::paintEvent(QPaintEvent*)
 {
+    ++paints_;
     QPainter painter(this);
     const int W = width();
     const int H = height();
@@ -50,7 +60,8 @@ void TFastIMG::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), color_);
         return;
     }
-    const QImage image = toImage();
+    convertInto(bmp_, shown_);
+    const QImage& image = shown_;
     const int w = image.width();
     const int h = image.height();
     if (drawStyle_ == TDrawStyle::dsDraw) {

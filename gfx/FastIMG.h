@@ -29,8 +29,11 @@ public:
     TDrawStyle drawStyle() const { return drawStyle_; }
     void setColor(QColor colour) { color_ = colour; }
 
-    // Shows the buffer's current content now.
-    void Repaint() { repaint(); }
+    // Shows the buffer's current content: schedules one paint, so that the
+    // requests of one refresh end in a single paint of the control.
+    void Repaint() { update(); }
+    // Paints so far (for tests counting them).
+    int paintCount() const { return paints_; }
 
     // Mouse handlers: (x, y) in control pixels, signed; buttons and
     // modifiers are not passed on (the editor treats them all alike).
@@ -55,6 +58,8 @@ protected:
 private:
     TFastDIB bmp_;
     TDrawStyle drawStyle_ = TDrawStyle::dsDraw;
+    QImage shown_; // what paint draws, kept between paints
+    int paints_ = 0;
     bool pressed_ = false; // a press was passed on and its release not yet
     QPoint last_;
     QColor color_ = Qt::white;
