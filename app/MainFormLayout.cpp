@@ -3,6 +3,7 @@
 // The window's controls and menu: their places, sizes, names, captions,
 // shortcuts and tab order, and the signals that run the handlers.
 
+#include "app/PlayWindow.h"
 #include "app/UpDown.h"
 #include "gfx/FastIMG.h"
 
@@ -88,7 +89,16 @@ TForm1::TForm1(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The controls outlive this object's members (the base class deletes
+    // them): what they signal while they go (a credit box losing the focus)
+    // must not reach the window any more.
+    delete playWindow_;
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+    disconnect(&document_, nullptr, this, nullptr);
+}
 
 void TForm1::buildControls()
 {
