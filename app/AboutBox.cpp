@@ -1,4 +1,5 @@
 #include "app/AboutBox.h"
+#include "app/EditorFont.h"
 
 #include "gfx/FastIMG.h"
 
@@ -30,9 +31,9 @@ TAboutBox::TAboutBox(QWidget* owner)
     setWindowTitle("About");
     setModal(false);
     setFixedSize(256, 333);
-    QFont f = font();
-    f.setPixelSize(10);
-    setFont(f);
+    setFont(editorFont());
+    // Menus and other windows of this one take the same font.
+    setAttribute(Qt::WA_WindowPropagation);
 
     FastIMG1 = new TFastIMG(this);
     FastIMG1->setObjectName("FastIMG1");

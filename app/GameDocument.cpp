@@ -86,13 +86,13 @@ public:
         return true;
     }
 
-    void undo() override { document_.restore(*record_, false); }
+    void undo() override { document_.restore(record_, false); }
     void redo() override
     {
         // The push of a step: its bytes are already in place.
         if (std::exchange(fresh_, false))
             return;
-        document_.restore(*record_, true);
+        document_.restore(record_, true);
     }
 
 private:
@@ -148,13 +148,21 @@ void GameDocument::end()
     record->image.writeAfter(baseline_.bytes());
     if (!record->screen.empty())
         baselineScreen_ = screen_;
+    lastChange_ = record;
     history_.push(new EditCommand(*this, std::move(record)));
     trimHistory();
     emit changed();
 }
 
-void GameDocument::restore(const Record& record, bool forward)
+bool GameDocument::lastChangeTouches(std::size_t offset, std::size_t length) const
 {
+    return lastChange_ && lastChange_->image.touches(offset, length);
+}
+
+void GameDocument::restore(const std::shared_ptr<Record>& shared, bool forward)
+{
+    const Record& record = *shared;
+    lastChange_ = shared;
     const auto write = [forward](const ByteDelta& delta, std::span<std::uint8_t> bytes) {
         if (forward)
             delta.writeAfter(bytes);

@@ -63,6 +63,11 @@ public:
 
     bool stepOpen() const { return depth_ > 0; }
 
+    // Whether the last change (the last step, undo or redo) wrote any byte
+    // of the image in [offset, offset + length): for observers that redraw
+    // only what a change touched.
+    bool lastChangeTouches(std::size_t offset, std::size_t length) const;
+
 signals:
     // After every step that changed something, and after every undo / redo.
     void changed();
@@ -75,7 +80,7 @@ private:
     void begin(const QString& name, int mergeKey);
     void end();
     int shownLevel() const { return levelProbe_ ? levelProbe_() : 0; }
-    void restore(const Record& record, bool forward);
+    void restore(const std::shared_ptr<Record>& record, bool forward);
     std::optional<Restored> travel(bool forward);
     void trimHistory();
 
@@ -95,6 +100,7 @@ private:
     int stepLevel_ = 0;
     bool replaying_ = false; // commands pushed again by trimHistory do nothing
     std::optional<Restored> restored_;
+    std::shared_ptr<const Record> lastChange_;
 };
 
 // One edit step, open for the lifetime of the object: the writes made

@@ -10,7 +10,8 @@
 // colours, credits, undo), MainFormFiles.cpp (file and clipboard commands),
 // MainFormEntities.cpp (enemy, item and bubble panel), MainFormAirflow.cpp
 // (air-flow controls), MainFormMouse.cpp (the two image controls' tools),
-// MainFormPlay.cpp (the Play menu and its window).
+// MainFormView.cpp (the View menu and the Levels window), MainFormPlay.cpp
+// (the Play menu and its window).
 
 #include "app/Dialogs.h"
 #include "app/EditorState.h"
@@ -32,6 +33,7 @@ class QAction;
 
 namespace zq {
 
+class LevelsWindow;
 class PlayWindow;
 class TAboutBox;
 class TFastIMG;
@@ -84,6 +86,12 @@ public:
     void CopyBaddies1Click();
     void PasteBaddies1Click();
     void About1Click();
+
+    // The View menu.
+    void AllLevels1Click();
+    LevelsWindow* levelsWindow() const { return levelsWindow_; }
+    // Shows a level as a click on the level number's up-down would.
+    void goToLevel(int index);
 
     // The Play menu.
     void PlayGame1Click();
@@ -154,6 +162,7 @@ private:
     void buildMenu();
     void buildEditMenu();
     void buildPlayMenu();
+    void buildViewMenu();
     PlayWindow& openPlayWindow();
     void setTabOrder();
     void creditChange(CreditField field, QLineEdit* edit);
@@ -183,6 +192,7 @@ private:
     std::unique_ptr<Dialogs> dialogs_;
     TAboutBox* aboutBox_ = nullptr;
     PlayWindow* playWindow_ = nullptr;
+    LevelsWindow* levelsWindow_ = nullptr;
     int refreshCount_ = 0;
     bool restoring_ = false; // the refresh after an undo or redo writes nothing
     int creditSession_ = 0;  // typing in one credit box merges until it loses focus
@@ -247,6 +257,7 @@ private:
     QAction* CopyBaddies1 = nullptr;
     QAction* PasteBaddies1 = nullptr;
     QAction* About1 = nullptr;
+    QAction* AllLevels1 = nullptr;
     QAction* PlayGame1 = nullptr;
     QAction* Pause1 = nullptr;
     QAction* ResetSpectrum1 = nullptr;

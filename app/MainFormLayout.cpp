@@ -3,6 +3,8 @@
 // The window's controls and menu: their places, sizes, names, captions,
 // shortcuts and tab order, and the signals that run the handlers.
 
+#include "app/LevelsWindow.h"
+#include "app/EditorFont.h"
 #include "app/PlayWindow.h"
 #include "app/UpDown.h"
 #include "gfx/FastIMG.h"
@@ -66,9 +68,9 @@ TForm1::TForm1(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     setWindowTitle(QString::fromLatin1(kProgramTitle));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    QFont f = font();
-    f.setPixelSize(10);
-    setFont(f);
+    setFont(editorFont());
+    // Menus and other windows of this one take the same font.
+    setAttribute(Qt::WA_WindowPropagation);
 
     document_.setLevelProbe([this] { return int(state_.level.levelIndex); });
     levelStroke_ = std::make_unique<ToolStroke>(
@@ -95,6 +97,7 @@ TForm1::~TForm1()
     // them): what they signal while they go (a credit box losing the focus)
     // must not reach the window any more.
     delete playWindow_;
+    delete levelsWindow_;
     for (QObject* child : findChildren<QObject*>())
         disconnect(child, nullptr, this, nullptr);
     disconnect(&document_, nullptr, this, nullptr);
@@ -129,9 +132,12 @@ void TForm1::buildControls()
 
     AirflowCheck1 = place(new QCheckBox("Edit Airflow", client), "AirflowCheck1", 528, 368, 97, 17);
     AreaUD = upDown(client, "AreaUD", 528, 403, 0, 1, false);
-    Label3 = label(client, "Label3", "Area", 552, 408, 38);
+    // Labels are as wide as their longest caption in the 8 point font
+    // ("Area 16", "Enemies Pattern 8"), so some start a little left of the
+    // design grid.
+    Label3 = label(client, "Label3", "Area", 548, 408, 44);
     DirUD = upDown(client, "DirUD", 592, 403, 0, 3, true);
-    Label4 = label(client, "Label4", "Direction", 616, 408, 49);
+    Label4 = label(client, "Label4", "Direction", 611, 408, 54);
     GapUD = upDown(client, "GapUD", 528, 435, 0, 11, false);
     GapUD->setPosition(1);
     Label5 = label(client, "Label5", "Gap Set", 552, 440, 105);
@@ -143,12 +149,12 @@ void TForm1::buildControls()
         BadIMG[i]->setDrawStyle(TDrawStyle::dsResize);
         bad[i] = upDown(client, badName.constData(), 16 + 40 * i, 435, 0, 16, true);
     }
-    CheckBox2 = place(new QCheckBox("Edit Enemies", client), "CheckBox2", 304, 400, 89, 30);
-    CheckBox3 = place(new QCheckBox("Edit Items", client), "CheckBox3", 304, 432, 89, 30);
+    CheckBox2 = place(new QCheckBox("Edit Enemies", client), "CheckBox2", 304, 400, 97, 30);
+    CheckBox3 = place(new QCheckBox("Edit Items", client), "CheckBox3", 304, 432, 97, 30);
     UpDown2 = upDown(client, "UpDown2", 408, 403, 0, 7, false);
-    StaticText3 = label(client, "StaticText3", "Enemies Pattern", 432, 408, 92);
+    StaticText3 = label(client, "StaticText3", "Enemies Pattern", 428, 408, 100);
     UpDown3 = upDown(client, "UpDown3", 408, 435, 0, 255, false);
-    StaticText4 = label(client, "StaticText4", "Burst Time", 432, 440, 92);
+    StaticText4 = label(client, "StaticText4", "Burst Time", 428, 440, 100);
 
     struct Credit {
         QLineEdit*& edit;
@@ -236,6 +242,7 @@ void TForm1::buildMenu()
     Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
 
     buildEditMenu();
+    buildViewMenu();
     buildPlayMenu();
 
     QMenu* about = menuBar()->addMenu("&About");

@@ -5,6 +5,7 @@
 
 #include "app/AboutBox.h"
 #include "app/DefaultGame.h"
+#include "app/LevelsWindow.h"
 #include "app/UpDown.h"
 #include "entities/Bubbles.h"
 #include "gfx/FastIMG.h"
@@ -138,6 +139,8 @@ void TForm1::Refresh()
     FastIMG1->Repaint();
 
     Label3->setText(QStringLiteral("Area %1").arg(AreaUD->position() + 1));
+    if (levelsWindow_)
+        levelsWindow_->thumbnails()->setCurrentLevel(level.levelIndex);
 }
 
 void TForm1::composeLevel()

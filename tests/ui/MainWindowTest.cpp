@@ -250,7 +250,7 @@ private slots:
         QStringList titles;
         for (QAction* a : menus)
             titles << a->text();
-        QCOMPARE(titles, QStringList({"&File", "&Edit", "&Play", "&About"}));
+        QCOMPARE(titles, QStringList({"&File", "&Edit", "&View", "&Play", "&About"}));
         auto* exit = e.form->findChild<QAction*>("Exit1");
         QVERIFY(exit);
         QCOMPARE(exit->text(), QString("E&xit"));
@@ -287,7 +287,7 @@ private slots:
             {"LevDisp", {8, 8, 512, 384}},     {"UpDown1", {528, 11, 16, 24}},
             {"FastIMG1", {528, 216, 129, 129}}, {"BadIMG1", {8, 400, 32, 32}},
             {"BadIMG7", {248, 400, 32, 32}},   {"bad7", {256, 435, 16, 24}},
-            {"CheckBox2", {304, 400, 89, 30}}, {"CheckBox3", {304, 432, 89, 30}},
+            {"CheckBox2", {304, 400, 97, 30}}, {"CheckBox3", {304, 432, 97, 30}},
             {"UpDown2", {408, 403, 16, 24}},   {"UpDown3", {408, 435, 16, 24}},
             {"AreaUD", {528, 403, 16, 24}},    {"DirUD", {592, 403, 16, 24}},
             {"GapUD", {528, 435, 16, 24}},
