@@ -62,6 +62,8 @@ PlayWindow& TForm1::openPlayWindow()
         // The menu's keys work in the play window too; the Spectrum's own
         // keys go to the game first.
         playWindow_->addActions({PlayGame1, Pause1, ResetSpectrum1, RestartOnEdit1, ChooseRom1, SaveScreenshot1});
+        // The same items on a right click in the window.
+        playWindow_->setContextMenuPolicy(Qt::ActionsContextMenu);
         connect(playWindow_, &PlayWindow::pausedChanged, Pause1, &QAction::setChecked);
         for (QAction* a : {Pause1, ResetSpectrum1, SaveScreenshot1})
             a->setEnabled(true);

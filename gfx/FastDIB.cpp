@@ -2,7 +2,14 @@
 
 #include "data/Resources.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace zq {
 
@@ -30,6 +37,40 @@ void TFastDIB::SetSize(int width, int height, int bitsPerPixel)
         rows_[std::size_t(i)] = pixels_.data() + std::size_t(i) * std::size_t(width);
 }
 
+namespace {
+
+// One destination row from one source row. The source column of each
+// destination pixel only grows, so an enlarged row is runs of equal pixels:
+// `runs` holds (source column, length) for each.
+struct Run {
+    std::uint32_t source;
+    std::uint32_t length;
+};
+
+void scaleRow(const std::uint32_t* src, std::uint32_t* dst, const std::vector<Run>& runs, bool doubled)
+{
+    if (doubled) {
+        // Exactly 2x: every pixel twice.
+        std::size_t i = 0;
+#ifdef __SSE2__
+        for (; i + 4 <= runs.size(); i += 4) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 2 * i), _mm_unpacklo_epi32(v, v));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 2 * i + 4), _mm_unpackhi_epi32(v, v));
+        }
+#endif
+        for (; i < runs.size(); ++i)
+            dst[2 * i] = dst[2 * i + 1] = src[i];
+        return;
+    }
+    for (const Run& run : runs) {
+        std::fill_n(dst, run.length, src[run.source]);
+        dst += run.length;
+    }
+}
+
+} // namespace
+
 void TFastDIB::ScaleInto(TFastDIB& destination) const
 {
     if (Empty() || destination.Empty())
@@ -38,13 +79,40 @@ void TFastDIB::ScaleInto(TFastDIB& destination) const
     const int hd = destination.height_;
     const std::uint32_t stepX = std::uint32_t((std::int64_t(width_) * 65536) / wd);
     const std::uint32_t stepY = std::uint32_t((std::int64_t(height_) * 65536) / hd);
+    if (stepX > 65536) {
+        // Shrinking: no runs to gain from, pixel by pixel.
+        std::uint32_t cy = 0;
+        for (int r = 0; r < hd; ++r, cy += stepY) {
+            const std::uint32_t* src = rows_[cy >> 16];
+            std::uint32_t* dst = destination.rows_[std::size_t(r)];
+            std::uint32_t cx = 0;
+            for (int x = 0; x < wd; ++x, cx += stepX)
+                dst[x] = src[cx >> 16];
+        }
+        return;
+    }
+    // The same 16.16 steps as pixel by pixel, taken once for the whole row.
+    std::vector<Run> runs;
+    std::uint32_t cx = 0;
+    for (int x = 0; x < wd; ++x, cx += stepX) {
+        if (!runs.empty() && runs.back().source == cx >> 16)
+            ++runs.back().length;
+        else
+            runs.push_back(Run{cx >> 16, 1});
+    }
+    const bool doubled = std::size_t(wd) == 2 * runs.size() &&
+                         std::all_of(runs.begin(), runs.end(), [](const Run& r) { return r.length == 2; });
+    const std::size_t rowBytes = std::size_t(wd) * sizeof(std::uint32_t);
     std::uint32_t cy = 0;
+    std::uint32_t last = ~0u;
     for (int r = 0; r < hd; ++r, cy += stepY) {
-        const std::uint32_t* src = rows_[cy >> 16];
         std::uint32_t* dst = destination.rows_[std::size_t(r)];
-        std::uint32_t cx = 0;
-        for (int x = 0; x < wd; ++x, cx += stepX)
-            dst[x] = src[cx >> 16];
+        // A source row met again gives the destination row just made.
+        if (cy >> 16 == last)
+            std::memcpy(dst, destination.rows_[std::size_t(r - 1)], rowBytes);
+        else
+            scaleRow(rows_[cy >> 16], dst, runs, doubled);
+        last = cy >> 16;
     }
 }
 

@@ -3,6 +3,9 @@
 #include "render/Glyphs.h"
 #include "render/Palette.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace zq {
 
 namespace {
@@ -11,8 +14,8 @@ namespace {
 std::array<std::uint8_t, 8> patternRows(const GameImage& image, std::size_t patternOffset)
 {
     std::array<std::uint8_t, 8> rows{};
-    for (std::size_t j = 0; j < 8; ++j)
-        rows[j] = image.get(patternOffset + j);
+    const auto bytes = image.view(patternOffset, 8);
+    std::copy(bytes.begin(), bytes.end(), rows.begin()); // past the image: 0
     return rows;
 }
 
@@ -30,7 +33,37 @@ void fillRect(TFastDIB& picture, int x0, int y0, int w, int h, std::uint32_t col
     }
 }
 
+// mask[b][i] is all ones where bit 7 - i of b is set.
+using PixelMasks = std::array<std::array<std::uint32_t, 8>, 256>;
+const PixelMasks& pixelMasks()
+{
+    static const PixelMasks masks = [] {
+        PixelMasks m{};
+        for (unsigned b = 0; b < 256; ++b)
+            for (unsigned i = 0; i < 8; ++i)
+                m[b][i] = (b & (0x80u >> i)) ? 0xFFFFFFFFu : 0u;
+        return m;
+    }();
+    return masks;
+}
+
 } // namespace
+
+const LevelRenderer::RowTable::Rows& LevelRenderer::RowTable::build(std::uint32_t ink, std::uint32_t paper)
+{
+    // The other pair may be the one wanted; else the older pair makes room.
+    std::swap(tables_[0], tables_[1]);
+    Table& t = tables_[0];
+    if (t.built && t.ink == ink && t.paper == paper)
+        return t.rows;
+    for (unsigned b = 0; b < 256; ++b)
+        for (unsigned i = 0; i < 8; ++i)
+            t.rows[b][i] = (b & (0x80u >> i)) ? ink : paper;
+    t.ink = ink;
+    t.paper = paper;
+    t.built = true;
+    return t.rows;
+}
 
 void LevelRenderer::drawCell(const RenderTarget& t)
 {
@@ -52,15 +85,20 @@ void LevelRenderer::drawCell(const RenderTarget& t)
     } else {
         rows = patternRows(t.image, t.level.patternOffset);
     }
+    if (!transparent) {
+        const RowTable::Rows& table = rowTable.rows(ink, background);
+        for (int j = 0; j < 8; ++j)
+            std::memcpy(t.picture.Line(cursorY + j) + cursorX, table[rows[std::size_t(j)]].data(),
+                        8 * sizeof(std::uint32_t));
+        return;
+    }
+    // A glyph over the picture: only its set pixels.
+    const PixelMasks& masks = pixelMasks();
     for (int j = 0; j < 8; ++j) {
         std::uint32_t* line = t.picture.Line(cursorY + j) + cursorX;
-        const unsigned bits = rows[std::size_t(j)];
-        for (int i = 0; i < 8; ++i) {
-            if (bits & (0x80u >> i))
-                line[i] = ink;
-            else if (!transparent)
-                line[i] = background;
-        }
+        const std::uint32_t* mask = masks[rows[std::size_t(j)]].data();
+        for (int i = 0; i < 8; ++i)
+            line[i] = (line[i] & ~mask[i]) | (ink & mask[i]);
     }
 }
 
@@ -87,15 +125,19 @@ void LevelRenderer::drawBigBorder(const RenderTarget& t)
     const std::uint32_t ink = kPalette[std::size_t(t.level.ink & 7)];
     const std::uint32_t paper = kPalette[std::size_t(t.level.paper & 7)];
     const auto rows = patternRows(t.image, t.level.patternOffset);
+    // One tile row of the doubled pattern, then copied into both walls.
+    std::array<std::array<std::uint32_t, 16>, 8> doubled;
+    for (int j = 0; j < 8; ++j) {
+        const std::uint32_t* row = rowTable.row(ink, paper, rows[std::size_t(j)]);
+        for (int k = 0; k < 8; ++k)
+            doubled[std::size_t(j)][std::size_t(2 * k)] = doubled[std::size_t(j)][std::size_t(2 * k + 1)] = row[k];
+    }
     for (int tile = 1; tile <= 11; ++tile)
         for (int j = 0; j < 8; ++j)
             for (int dy = 0; dy < 2; ++dy) {
                 std::uint32_t* line = t.picture.Line(16 * tile + 2 * j + dy);
-                for (int k = 0; k < 8; ++k) {
-                    const std::uint32_t c = (rows[std::size_t(j)] & (0x80u >> k)) ? ink : paper;
-                    line[2 * k] = line[2 * k + 1] = c;
-                    line[240 + 2 * k] = line[241 + 2 * k] = c;
-                }
+                std::memcpy(line, doubled[std::size_t(j)].data(), sizeof doubled[0]);
+                std::memcpy(line + 240, doubled[std::size_t(j)].data(), sizeof doubled[0]);
             }
 }
 

@@ -9,6 +9,7 @@
 #include "image/LayoutGrid.h"
 #include "image/LevelData.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -55,6 +56,34 @@ public:
 
     // Rebuilt by every Draw grid.
     WallMap wallMap;
+
+    // The eight pixels of a pattern byte in ink and paper, ready to copy:
+    // row(b)[i] is ink where bit 7 - i of b is set, else paper.
+    class RowTable {
+    public:
+        using Rows = std::array<std::array<std::uint32_t, 8>, 256>;
+        const Rows& rows(std::uint32_t ink, std::uint32_t paper)
+        {
+            const Table& t = tables_[0];
+            return t.built && t.ink == ink && t.paper == paper ? t.rows : build(ink, paper);
+        }
+        const std::uint32_t* row(std::uint32_t ink, std::uint32_t paper, std::uint8_t bits)
+        {
+            return rows(ink, paper)[bits].data();
+        }
+
+    private:
+        // Two colour pairs are kept: the level's ink and paper, and the
+        // one an overlay draws with in between.
+        struct Table {
+            std::uint32_t ink = 0, paper = 0;
+            bool built = false;
+            Rows rows{};
+        };
+        const Rows& build(std::uint32_t ink, std::uint32_t paper);
+        std::array<Table, 2> tables_; // the last used first
+    };
+    RowTable rowTable;
 
     void drawCell(const RenderTarget& t);
     void clearCell(const RenderTarget& t);
