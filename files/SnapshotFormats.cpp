@@ -2,6 +2,7 @@
 
 #include "files/Libspectrum.h"
 #include "files/MachineImage.h"
+#include "files/SzxPages.h"
 
 #include <algorithm>
 #include <array>
@@ -84,6 +85,8 @@ DecodedImage decodeSnapshot(std::span<const std::uint8_t> file, FileKind kind)
     lsp::takeMessage();
     if (file.empty())
         return failure("the file is empty");
+    if (!szxPagesWhole(file))
+        return failure("a RAM page of the .szx file is not 16384 bytes long");
     lsp::Snap snap(libspectrum_snap_alloc());
     if (libspectrum_snap_read(snap.get(), file.data(), file.size(), snapshotId(kind), nullptr) !=
         LIBSPECTRUM_ERROR_NONE)

@@ -6,6 +6,7 @@
 #include "image/GameImage.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -125,6 +126,50 @@ TEST(SnapshotFormatsTest, WhatLibspectrumCannotReadIsRefusedWithAReason)
         EXPECT_NE(decoded.error, "") << file.size();
     }
     EXPECT_TRUE(tapeAsTzx(Bytes(10, 0x33)).empty());
+}
+
+// The .szx file with the data of each RAMP chunk replaced: `size` bytes of
+// 0x77, stored or compressed.
+Bytes szxWithPagesOf(const Bytes& szx, std::size_t size, bool compressed)
+{
+    Bytes page(size, 0x77);
+    if (compressed) {
+        Bytes packed(compressBound(uLong(size)));
+        uLongf length = uLongf(packed.size());
+        compress(packed.data(), &length, page.data(), uLong(size));
+        packed.resize(length);
+        page = packed;
+    }
+    Bytes out(szx.begin(), szx.begin() + 8);
+    for (std::size_t at = 8; at + 8 <= szx.size();) {
+        const std::size_t length = szx[at + 4] | szx[at + 5] << 8 | szx[at + 6] << 16 | std::size_t(szx[at + 7]) << 24;
+        Bytes chunk(szx.begin() + std::ptrdiff_t(at), szx.begin() + std::ptrdiff_t(at + 8 + length));
+        if (std::equal(chunk.begin(), chunk.begin() + 4, "RAMP")) {
+            chunk.resize(11);
+            chunk[8] = compressed ? 1 : 0;
+            chunk.insert(chunk.end(), page.begin(), page.end());
+            const std::size_t n = chunk.size() - 8;
+            for (int b = 0; b < 4; ++b)
+                chunk[std::size_t(4 + b)] = std::uint8_t(n >> (8 * b));
+        }
+        out.insert(out.end(), chunk.begin(), chunk.end());
+        at += 8 + length;
+    }
+    return out;
+}
+
+TEST(SnapshotFormatsTest, SzxPagesOfAnyLengthButAWholePageAreRefused)
+{
+    const Bytes szx = encodeSnapshot(sampleImage(), FileKind::Szx);
+    for (const bool compressed : {false, true}) {
+        const DecodedImage whole = decodeSnapshot(szxWithPagesOf(szx, 16384, compressed), FileKind::Szx);
+        ASSERT_TRUE(whole.ok()) << whole.error;
+        EXPECT_EQ(ramAt(whole.image, 0x8000), 0x77);
+        for (const std::size_t size : {16040u, 16385u})
+            for (const FileKind kind : {FileKind::Szx, FileKind::Unknown})
+                EXPECT_FALSE(decodeSnapshot(szxWithPagesOf(szx, size, compressed), kind).ok())
+                    << size << " compressed " << compressed;
+    }
 }
 
 TEST(FileKindTest, KindsComeFromTheExtensionAndSizesAreCheckedByKind)
