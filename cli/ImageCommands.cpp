@@ -2,7 +2,7 @@
 
 #include "cli/Inputs.h"
 #include "cli/LevelPicture.h"
-#include "cli/Png.h"
+#include "files/Png.h"
 #include "cli/Report.h"
 
 #include "files/FileKind.h"

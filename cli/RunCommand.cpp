@@ -1,7 +1,7 @@
 #include "cli/RunCommand.h"
 
 #include "cli/Inputs.h"
-#include "cli/Png.h"
+#include "files/Png.h"
 
 #include "emu/Spectrum48.h"
 #include "gfx/FastDIB.h"

@@ -4,7 +4,7 @@
 // and (when installed) Fuse's tzxlist.
 
 #include "cli/LevelPicture.h"
-#include "cli/Png.h"
+#include "files/Png.h"
 #include "tests/cli/CliSupport.h"
 #include "tests/cli/PngReader.h"
 
@@ -278,35 +278,63 @@ TEST_F(CliTest, RenderAtScaleTwoDoublesEveryPixel)
         for (int x = 0; x < 512; ++x)
             differences += big.at(x, y) != small.at(x / 2, y / 2);
     EXPECT_EQ(differences, 0);
+    // A few colours, stored as a compressed palette image of a few KB.
+    EXPECT_EQ(big.colourType, PNG_COLOR_TYPE_PALETTE);
+    EXPECT_LT(std::filesystem::file_size(work_ / "out.png"), 5000u);
 }
 
-TEST(PngEncoderTest, ChecksumsMatchTheirKnownValues)
+// A width x 100 picture of `colours` distinct colours, each one used.
+void paintColours(TFastDIB& picture, int width, int colours)
 {
-    const std::string check = "123456789";
-    const Bytes bytes(check.begin(), check.end());
-    EXPECT_EQ(cli::crc32(bytes), 0xCBF43926u);
-    const std::string wiki = "Wikipedia";
-    EXPECT_EQ(cli::adler32(Bytes(wiki.begin(), wiki.end())), 0x11E60398u);
-    // Long runs keep the sums reduced.
-    const Bytes ones(100000, 0xFF);
-    EXPECT_EQ(cli::adler32(ones), test::png_detail::adler32Plain(ones));
+    picture.SetSize(width, 100, 32);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.Line(y)[x] = (std::uint32_t((x * 7 + y * 13) % colours) * 0x9E3779B1u) & 0xFFFFFFu;
 }
 
-TEST(PngEncoderTest, PicturesSpanningSeveralStoredBlocksReadBack)
+void expectReadsBack(const TFastDIB& picture, const test::PngPicture& read)
 {
-    // 300 x 100 RGB rows are 90100 bytes: two stored blocks.
+    ASSERT_EQ(read.width, picture.Width());
+    ASSERT_EQ(read.height, picture.Height());
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x)
+            ASSERT_EQ(read.at(x, y), picture.PixelAt(x, y)) << x << "," << y;
+}
+
+TEST(PngEncoderTest, UpTo256ColoursMakeAPaletteImageOfTheFewestBitsMoreMakeRGB)
+{
+    struct Case {
+        int colours, colourType, bitDepth;
+    };
+    for (const Case c : {Case{1, PNG_COLOR_TYPE_PALETTE, 1}, Case{2, PNG_COLOR_TYPE_PALETTE, 1},
+                         Case{16, PNG_COLOR_TYPE_PALETTE, 4}, Case{17, PNG_COLOR_TYPE_PALETTE, 8},
+                         Case{256, PNG_COLOR_TYPE_PALETTE, 8}, Case{257, PNG_COLOR_TYPE_RGB, 8}}) {
+        TFastDIB picture;
+        paintColours(picture, 300, c.colours);
+        test::PngPicture read;
+        ASSERT_EQ(test::readPng(encodePng(picture), read), "") << c.colours;
+        EXPECT_EQ(read.colourType, c.colourType) << c.colours;
+        EXPECT_EQ(read.bitDepth, c.bitDepth) << c.colours;
+        expectReadsBack(picture, read);
+    }
+}
+
+TEST(PngEncoderTest, PicturesThatBarelyCompressReadBack)
+{
+    // Noise: about 90 KB however it is packed.
     TFastDIB picture;
     picture.SetSize(300, 100, 32);
+    std::uint32_t state = 12345;
     for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 300; ++x)
-            picture.Line(y)[x] = std::uint32_t(x * 7919 + y * 104729) & 0xFFFFFF;
+        for (int x = 0; x < 300; ++x) {
+            state = state * 1664525u + 1013904223u;
+            picture.Line(y)[x] = state >> 8;
+        }
+    const std::vector<std::uint8_t> png = encodePng(picture);
+    EXPECT_GT(png.size(), 80000u);
     test::PngPicture read;
-    ASSERT_EQ(test::readPng(cli::encodePng(picture), read), "");
-    ASSERT_EQ(read.width, 300);
-    ASSERT_EQ(read.height, 100);
-    for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 300; ++x)
-            ASSERT_EQ(read.at(x, y), picture.PixelAt(x, y)) << x << "," << y;
+    ASSERT_EQ(test::readPng(png, read), "");
+    expectReadsBack(picture, read);
 }
 
 // ---------------------------------------------------------------------------
@@ -477,7 +505,8 @@ TEST_F(CliTest, AFailedWriteLeavesTheOldTargetAndNoTemporaryFile)
     EXPECT_EQ(readFile(work_ / "keep.sna"), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(workFiles(), (std::vector<std::string>{"game.sna", "keep.sna"}));
 
-    const ToolRun png = runTool({"render", game_.string(), "--level", "5", "--scale", "2", "-o", "new.png"}, rlim_t(10240));
+    // A compressed level picture takes a few KB: 512 bytes are too few.
+    const ToolRun png = runTool({"render", game_.string(), "--level", "5", "--scale", "2", "-o", "new.png"}, rlim_t(512));
     EXPECT_EQ(png.status, 1);
     EXPECT_EQ(workFiles(), (std::vector<std::string>{"game.sna", "keep.sna"}));
 }
