@@ -2,7 +2,6 @@
 
 #include "cli/Inputs.h"
 #include "cli/LevelPicture.h"
-#include "files/Png.h"
 #include "cli/Report.h"
 
 #include "files/FileKind.h"
@@ -82,9 +81,7 @@ int runRender(const Parsed& p)
     GameImage image;
     if (!loadImage(p.positional[0], p, image))
         return kFailure;
-    TFastDIB picture;
-    drawLevelPicture(image, level - 1, overlay, scale, picture);
-    return writeOutput(p.value("--output"), encodePng(picture));
+    return writeOutput(p.value("--output"), levelPicturePng(image, level - 1, overlay, scale));
 }
 
 int runSave48(const Parsed& p)

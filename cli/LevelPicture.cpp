@@ -24,4 +24,9 @@ bool drawLevelPicture(const GameImage& image, int levelIndex, Overlay overlay, i
     return zq::drawLevelPicture(image, levelIndex, modeOf(overlay), scale, picture);
 }
 
+std::vector<std::uint8_t> levelPicturePng(const GameImage& image, int levelIndex, Overlay overlay, int scale)
+{
+    return zq::levelPicturePng(image, levelIndex, modeOf(overlay), scale);
+}
+
 } // namespace zq::cli

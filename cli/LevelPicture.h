@@ -7,6 +7,9 @@
 #include "gfx/FastDIB.h"
 #include "image/GameImage.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace zq::cli {
 
 enum class Overlay { None, Enemies, Items, Airflow };
@@ -18,5 +21,8 @@ enum class Overlay { None, Enemies, Items, Airflow };
 // doubles every pixel. Returns false (picture untouched) for a level index or
 // scale out of range.
 bool drawLevelPicture(const GameImage& image, int levelIndex, Overlay overlay, int scale, TFastDIB& picture);
+
+// The same picture as a PNG file; empty where drawLevelPicture is false.
+std::vector<std::uint8_t> levelPicturePng(const GameImage& image, int levelIndex, Overlay overlay, int scale);
 
 } // namespace zq::cli

@@ -46,105 +46,87 @@ private:
     int count_ = 0;
 };
 
-// What libpng is given: the rows top line first, in the IHDR's layout.
-struct Encoding {
-    int width = 0;
-    int height = 0;
+// How the rows are stored: the palette (empty for RGB) and the IHDR's
+// layout.
+struct Layout {
     int bitDepth = 8;
     int colourType = PNG_COLOR_TYPE_RGB;
     std::size_t rowBytes = 0;
-    std::vector<std::uint8_t> rows;
-    std::vector<png_color> palette;
+    std::vector<png_color> colours;
 };
 
-// Palette indices at one byte per pixel, top line first. A line equal to the
-// one above it (every second line of a doubled picture) is copied, and a
-// colour is looked up only where it changes. False past 256 colours.
-bool indexPixels(const TFastDIB& picture, Palette& palette, std::vector<std::uint8_t>& indices)
+bool sameAsLineAbove(const TFastDIB& picture, int y)
 {
-    const std::size_t width = std::size_t(picture.Width());
-    indices.resize(width * std::size_t(picture.Height()));
+    return y > 0 && std::memcmp(picture.Line(y), picture.Line(y - 1), std::size_t(picture.Width()) * 4) == 0;
+}
+
+// Line y of the picture as stored: each pixel `scale` times across and down.
+bool sameAsStoredLineAbove(const TFastDIB& picture, int scale, int y)
+{
+    return y > 0 && (y % scale != 0 || sameAsLineAbove(picture, y / scale));
+}
+
+// The picture's palette, or RGB when it has more than 256 colours. Only the
+// lines that differ from the one above are looked at, and a colour only
+// where it changes along the line.
+Layout layoutOf(const TFastDIB& picture, int scale, Palette& palette)
+{
+    Layout l;
+    const std::size_t width = std::size_t(picture.Width()) * std::size_t(scale);
     for (int y = 0; y < picture.Height(); ++y) {
-        const std::uint32_t* line = picture.Line(y);
-        std::uint8_t* out = indices.data() + width * std::size_t(y);
-        if (y > 0 && std::memcmp(line, picture.Line(y - 1), width * sizeof *line) == 0) {
-            std::memcpy(out, out - width, width);
+        if (sameAsLineAbove(picture, y))
             continue;
-        }
+        const std::uint32_t* line = picture.Line(y);
         std::uint32_t previous = ~line[0];
-        int index = 0;
-        for (std::size_t x = 0; x < width; ++x) {
-            const std::uint32_t colour = line[x] & 0xFFFFFFu;
-            if (colour != previous) {
-                index = palette.indexOf(colour);
-                if (index < 0)
-                    return false;
-                previous = colour;
+        for (std::size_t x = 0; x < std::size_t(picture.Width()); ++x)
+            if ((line[x] & 0xFFFFFFu) != previous) {
+                previous = line[x] & 0xFFFFFFu;
+                if (palette.indexOf(previous) < 0) {
+                    l.rowBytes = 3 * width;
+                    return l;
+                }
             }
-            out[x] = std::uint8_t(index);
-        }
     }
-    return true;
-}
-
-// Packs one row of indices at `bitDepth` bits per pixel, leftmost pixel in
-// the high bits, the last byte padded with zero bits.
-void packRow(const std::uint8_t* indices, std::size_t width, int bitDepth, std::uint8_t* out)
-{
-    if (bitDepth == 8) {
-        std::memcpy(out, indices, width);
-        return;
-    }
-    const std::size_t perByte = std::size_t(8 / bitDepth);
-    for (std::size_t x = 0; x < width; x += perByte) {
-        unsigned byte = 0;
-        for (std::size_t k = 0; k < perByte; ++k)
-            byte = byte << bitDepth | (x + k < width ? indices[x + k] : 0u);
-        *out++ = std::uint8_t(byte);
-    }
-}
-
-bool paletteEncoding(const TFastDIB& picture, Encoding& e)
-{
-    Palette palette;
-    std::vector<std::uint8_t> indices;
-    if (!indexPixels(picture, palette, indices))
-        return false;
     const int n = palette.count();
-    e.colourType = PNG_COLOR_TYPE_PALETTE;
-    e.bitDepth = n <= 2 ? 1 : n <= 4 ? 2 : n <= 16 ? 4 : 8;
+    l.colourType = PNG_COLOR_TYPE_PALETTE;
+    l.bitDepth = n <= 2 ? 1 : n <= 4 ? 2 : n <= 16 ? 4 : 8;
+    l.rowBytes = (width * std::size_t(l.bitDepth) + 7) / 8;
     for (int i = 0; i < n; ++i) {
         const std::uint32_t c = palette.colour(i);
-        e.palette.push_back(png_color{png_byte(c >> 16), png_byte(c >> 8), png_byte(c)});
+        l.colours.push_back(png_color{png_byte(c >> 16), png_byte(c >> 8), png_byte(c)});
     }
-    const std::size_t width = std::size_t(e.width);
-    e.rowBytes = (width * std::size_t(e.bitDepth) + 7) / 8;
-    e.rows.resize(e.rowBytes * std::size_t(e.height));
-    for (std::size_t y = 0; y < std::size_t(e.height); ++y) {
-        std::uint8_t* out = e.rows.data() + e.rowBytes * y;
-        const std::uint8_t* in = indices.data() + width * y;
-        if (y > 0 && std::memcmp(in, in - width, width) == 0)
-            std::memcpy(out, out - e.rowBytes, e.rowBytes);
-        else
-            packRow(in, width, e.bitDepth, out);
-    }
-    return true;
+    return l;
 }
 
-void rgbEncoding(const TFastDIB& picture, Encoding& e)
+// One line as the IHDR says: palette indices packed leftmost pixel in the
+// high bits (the last byte padded with zero bits), or R, G, B bytes.
+// `width` counts stored pixels: pixel x is line[x / scale].
+void packLine(const std::uint32_t* line, std::size_t width, std::size_t scale, const Layout& l, Palette& palette,
+              std::uint8_t* out)
 {
-    e.colourType = PNG_COLOR_TYPE_RGB;
-    e.bitDepth = 8;
-    e.rowBytes = 3 * std::size_t(e.width);
-    e.rows.resize(e.rowBytes * std::size_t(e.height));
-    std::uint8_t* out = e.rows.data();
-    for (int y = 0; y < e.height; ++y) {
-        const std::uint32_t* line = picture.Line(y);
-        for (int x = 0; x < e.width; ++x) {
-            *out++ = std::uint8_t(line[x] >> 16);
-            *out++ = std::uint8_t(line[x] >> 8);
-            *out++ = std::uint8_t(line[x]);
+    if (l.colourType == PNG_COLOR_TYPE_RGB) {
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint32_t c = line[x / scale];
+            *out++ = std::uint8_t(c >> 16);
+            *out++ = std::uint8_t(c >> 8);
+            *out++ = std::uint8_t(c);
         }
+        return;
+    }
+    const unsigned depth = unsigned(l.bitDepth);
+    const std::size_t perByte = 8 / depth;
+    std::uint32_t previous = ~line[0];
+    unsigned index = 0;
+    for (std::size_t x = 0; x < width; x += perByte) {
+        unsigned byte = 0;
+        for (std::size_t k = 0; k < perByte; ++k) {
+            if (x + k < width && (line[(x + k) / scale] & 0xFFFFFFu) != previous) {
+                previous = line[(x + k) / scale] & 0xFFFFFFu;
+                index = unsigned(palette.indexOf(previous));
+            }
+            byte = byte << depth | (x + k < width ? index : 0u);
+        }
+        *out++ = std::uint8_t(byte);
     }
 }
 
@@ -156,10 +138,16 @@ void appendBytes(png_structp png, png_bytep data, png_size_t length)
 
 void flushNothing(png_structp) {}
 
-// libpng reports errors by a long jump back here; nothing between the
-// setjmp and libpng's calls owns memory of its own.
-bool writePng(const Encoding& e, png_bytepp rows, std::vector<std::uint8_t>& out)
+// libpng reports errors by a long jump back here; everything that owns
+// memory is made before the setjmp. A line equal to the one above is written
+// again from the same packed row. The Up filter turns those lines into
+// zeros, which zlib's fastest level stores in a few bytes; a 4 KB window
+// still reaches the line above, and the small state keeps the encoder from
+// touching a quarter of a megabyte of fresh memory for every picture.
+bool writePng(const TFastDIB& picture, int scale, const Layout& l, Palette& palette, std::vector<std::uint8_t>& out)
 {
+    const int width = picture.Width() * scale, height = picture.Height() * scale;
+    std::vector<std::uint8_t> row(l.rowBytes);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -171,35 +159,37 @@ bool writePng(const Encoding& e, png_bytepp rows, std::vector<std::uint8_t>& out
         return false;
     }
     png_set_write_fn(png, &out, appendBytes, flushNothing);
-    png_set_IHDR(png, info, png_uint_32(e.width), png_uint_32(e.height), e.bitDepth, e.colourType,
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), l.bitDepth, l.colourType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!e.palette.empty())
-        png_set_PLTE(png, info, e.palette.data(), int(e.palette.size()));
-    // The indices are the palette's own: no need to check each one.
-    png_set_check_for_invalid_index(png, 0);
-    png_set_rows(png, info, rows);
-    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    if (!l.colours.empty())
+        png_set_PLTE(png, info, l.colours.data(), int(l.colours.size()));
+    png_set_check_for_invalid_index(png, 0); // the indices are the palette's own
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+    png_set_compression_level(png, 1);
+    png_set_compression_window_bits(png, 12);
+    png_set_compression_mem_level(png, 5);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y) {
+        if (!sameAsStoredLineAbove(picture, scale, y))
+            packLine(picture.Line(y / scale), std::size_t(width), std::size_t(scale), l, palette, row.data());
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
 }
 
 } // namespace
 
-std::vector<std::uint8_t> encodePng(const TFastDIB& picture)
+std::vector<std::uint8_t> encodePng(const TFastDIB& picture, int scale)
 {
-    if (picture.Empty())
+    if (picture.Empty() || scale < 1 || scale > 16)
         return {};
-    Encoding e;
-    e.width = picture.Width();
-    e.height = picture.Height();
-    if (!paletteEncoding(picture, e))
-        rgbEncoding(picture, e);
-    std::vector<png_bytep> rows(std::size_t(e.height));
-    for (std::size_t y = 0; y < rows.size(); ++y)
-        rows[y] = e.rows.data() + e.rowBytes * y;
+    Palette palette;
+    const Layout layout = layoutOf(picture, scale, palette);
     std::vector<std::uint8_t> out;
-    out.reserve(16 * 1024);
-    if (!writePng(e, rows.data(), out))
+    out.reserve(8 * 1024);
+    if (!writePng(picture, scale, layout, palette, out))
         return {};
     return out;
 }

@@ -1,5 +1,7 @@
 #include "render/LevelScene.h"
 
+#include "files/Png.h"
+
 #include "entities/Enemies.h"
 #include "entities/Items.h"
 #include "image/LayoutGrid.h"
@@ -36,7 +38,7 @@ void LevelScene::draw(const RenderTarget& t, EditMode mode, int area)
     compose(t, mode, area);
 }
 
-bool drawLevelPicture(const GameImage& image, int levelIndex, EditMode mode, int scale, TFastDIB& picture)
+bool drawLevelPicture(const GameImage& image, int levelIndex, EditMode mode, int scale, TFastDIB& picture, int area)
 {
     if (levelIndex < 0 || levelIndex >= kLevelCount || (scale != 1 && scale != 2))
         return false;
@@ -45,10 +47,18 @@ bool drawLevelPicture(const GameImage& image, int levelIndex, EditMode mode, int
     TFastDIB levelPicture;
     levelPicture.SetSize(kLevelPictureWidth, kLevelPictureHeight, 32);
     LevelScene scene;
-    scene.draw(RenderTarget{image, level, codes, levelPicture}, mode, 0);
+    scene.draw(RenderTarget{image, level, codes, levelPicture}, mode, area);
     picture.SetSize(scale * kLevelPictureWidth, scale * kLevelPictureHeight, 32);
     levelPicture.ScaleInto(picture);
     return true;
+}
+
+std::vector<std::uint8_t> levelPicturePng(const GameImage& image, int levelIndex, EditMode mode, int scale, int area)
+{
+    TFastDIB picture;
+    if ((scale != 1 && scale != 2) || !drawLevelPicture(image, levelIndex, mode, 1, picture, area))
+        return {};
+    return encodePng(picture, scale);
 }
 
 } // namespace zq

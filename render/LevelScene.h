@@ -9,6 +9,9 @@
 #include "render/Renderer.h"
 #include "tools/Airflow.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace zq {
 
 // What the level view edits: blocks when no edit box is ticked, else the
@@ -35,10 +38,18 @@ public:
 };
 
 // Level index 0..78 of the image drawn whole into `picture` (sized here):
-// the side walls, then compose with the overlay of `mode` and the first
-// air-flow area, at 256 x 192 (scale 1) or doubled as the level view shows it
-// (scale 2). Returns false (picture untouched) for a level index or scale out
-// of range.
-bool drawLevelPicture(const GameImage& image, int levelIndex, EditMode mode, int scale, TFastDIB& picture);
+// the side walls, then compose with the overlay of `mode` and the highlight
+// of air-flow area `area`, at 256 x 192 (scale 1) or doubled as the level
+// view shows it (scale 2). Returns false (picture untouched) for a level
+// index or scale out of range.
+bool drawLevelPicture(const GameImage& image, int levelIndex, EditMode mode, int scale, TFastDIB& picture,
+                      int area = 0);
+
+// The same picture as a PNG file (drawn at 256 x 192 and stored at `scale`,
+// which gives the pixels of drawLevelPicture at that scale); empty for a
+// level index or scale out of range. The editor's picture exports and
+// zelquor-cli render write these.
+std::vector<std::uint8_t> levelPicturePng(const GameImage& image, int levelIndex, EditMode mode, int scale,
+                                          int area = 0);
 
 } // namespace zq
