@@ -2,6 +2,8 @@
 // the same number of output bytes with memcpy. Each redraw benchmark has a
 // memcpy twin over the bytes it writes into the views; compare the two times.
 
+#include "bench/Ratios.h"
+
 #include "app/GameDocument.h"
 #include "app/MainForm.h"
 #include "app/SpectrumView.h"
@@ -203,7 +205,12 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    zq::bench::RatioReporter reporter({
+        {"One block-drag move (border, grid, 2x) / memcpy", "BM_BlockDragRedraw", "BM_BlockDragMemcpy", 2.0},
+        {"Refresh drawing with air flow / memcpy", "BM_RefreshDrawing", "BM_RefreshMemcpy", 3.0},
+        {"CLI: 79 levels to PNG at 2x / 79 bare starts", "BM_CliRenderAllLevels", nullptr, 1.5, "x_bare_starts"},
+    });
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }
