@@ -20,6 +20,11 @@ QString QtDialogs::saveFileName(const QString& title, const QString& filter, con
                                         QFileDialog::DontConfirmOverwrite);
 }
 
+QString QtDialogs::folderName(const QString& title, const QString& directory)
+{
+    return QFileDialog::getExistingDirectory(owner_, title, directory);
+}
+
 void QtDialogs::message(const QString& text)
 {
     QMessageBox::information(owner_, QString::fromLatin1(kProgramTitle), text);

@@ -23,6 +23,9 @@ public:
     virtual QString saveFileName(const QString& title, const QString& filter, const QString& directory,
                                  QString* selectedFilter = nullptr) = 0;
 
+    // A folder to write into; empty when cancelled.
+    virtual QString folderName(const QString& title, const QString& directory) = 0;
+
     // A plain message with an OK button, captioned with the program title.
     virtual void message(const QString& text) = 0;
     // An OK/Cancel question; true for OK.
@@ -45,6 +48,7 @@ public:
     QString openFileName(const QString& title, const QString& filter, const QString& directory) override;
     QString saveFileName(const QString& title, const QString& filter, const QString& directory,
                          QString* selectedFilter = nullptr) override;
+    QString folderName(const QString& title, const QString& directory) override;
     void message(const QString& text) override;
     bool question(const QString& caption, const QString& text) override;
     void error(const QString& caption, const QString& text) override;

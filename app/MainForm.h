@@ -76,6 +76,8 @@ public:
     void SaveOther1Click();
     void UseDefault1Click();
     void UseSample1Click();
+    void ExportPicture1Click();
+    void ExportAll1Click();
     // Opens a game file of any kind as Open does after its dialog.
     void openFile(const QString& name);
     void Exit1Click();
@@ -249,6 +251,8 @@ private:
     QAction* SaveOther1 = nullptr;
     QAction* UseDefault1 = nullptr;
     QAction* UseSample1 = nullptr;
+    QAction* ExportPicture1 = nullptr;
+    QAction* ExportAll1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;

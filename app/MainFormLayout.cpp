@@ -223,23 +223,26 @@ void TForm1::connectControls()
 void TForm1::buildMenu()
 {
     menuBar()->setObjectName("MainMenu1");
-    fileMenu_ = menuBar()->addMenu("&File");
-    New1 = fileMenu_->addAction("&New", this, &TForm1::New1Click);
-    New1->setObjectName("New1");
-    Open1 = menuItem(fileMenu_, this, "Open1", "&Open .sna", QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::Open1Click);
-    SaveAs1 = menuItem(fileMenu_, this, "SaveAs1", "&Save 48k .sna", QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveAs1Click);
-    S1 = menuItem(fileMenu_, this, "S1", "S&ave 128k .sna", QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::S1Click);
-    Importscr1 = menuItem(fileMenu_, this, "Importscr1", "&Import .scr", QKeySequence(Qt::CTRL | Qt::Key_I),
-         &TForm1::Importscr1Click);
-    Savetap1 = menuItem(fileMenu_, this, "Savetap1", "Save .&tap", QKeySequence(Qt::CTRL | Qt::Key_T), &TForm1::Savetap1Click);
-    SaveOther1 = menuItem(fileMenu_, this, "SaveOther1", "Save in Another &Format...", {}, &TForm1::SaveOther1Click);
-    fileMenu_->addSeparator()->setObjectName("N3");
-    UseDefault1 = menuItem(fileMenu_, this, "UseDefault1", "Use as &Default Game...", {}, &TForm1::UseDefault1Click);
-    UseSample1 = menuItem(fileMenu_, this, "UseSample1", "Use the Sa&mple Game", {}, &TForm1::UseSample1Click);
-    fileMenu_->addSeparator()->setObjectName("N1");
-    Exit1 = fileMenu_->addAction("E&xit", this, &TForm1::Exit1Click);
-    Exit1->setObjectName("Exit1");
-    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    // New and Open; the saves and exports of the game; the pictures; the
+    // default game; Exit.
+    QMenu* f = fileMenu_ = menuBar()->addMenu("&File");
+    New1 = menuItem(f, this, "New1", "&New", {}, &TForm1::New1Click);
+    Open1 = menuItem(f, this, "Open1", "&Open .sna", QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::Open1Click);
+    f->addSeparator()->setObjectName("N4");
+    SaveAs1 = menuItem(f, this, "SaveAs1", "&Save 48k .sna", QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveAs1Click);
+    S1 = menuItem(f, this, "S1", "S&ave 128k .sna", QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::S1Click);
+    Importscr1 = menuItem(f, this, "Importscr1", "&Import .scr", QKeySequence(Qt::CTRL | Qt::Key_I),
+                          &TForm1::Importscr1Click);
+    Savetap1 = menuItem(f, this, "Savetap1", "Save .&tap", QKeySequence(Qt::CTRL | Qt::Key_T), &TForm1::Savetap1Click);
+    SaveOther1 = menuItem(f, this, "SaveOther1", "Save in Another &Format...", {}, &TForm1::SaveOther1Click);
+    f->addSeparator()->setObjectName("N5");
+    ExportPicture1 = menuItem(f, this, "ExportPicture1", "Export Level &Picture...", {}, &TForm1::ExportPicture1Click);
+    ExportAll1 = menuItem(f, this, "ExportAll1", "Export All Le&vels...", {}, &TForm1::ExportAll1Click);
+    f->addSeparator()->setObjectName("N3");
+    UseDefault1 = menuItem(f, this, "UseDefault1", "Use as &Default Game...", {}, &TForm1::UseDefault1Click);
+    UseSample1 = menuItem(f, this, "UseSample1", "Use the Sa&mple Game", {}, &TForm1::UseSample1Click);
+    f->addSeparator()->setObjectName("N1");
+    Exit1 = menuItem(f, this, "Exit1", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_F4), &TForm1::Exit1Click);
 
     buildEditMenu();
     buildViewMenu();

@@ -77,6 +77,11 @@ public:
                 return false;
         return true;
     }
+    QString folderName(const QString& title, const QString& directory) override
+    {
+        calls << "folder: " + title + " | " + directory;
+        return next();
+    }
     void message(const QString& text) override { calls << "message: " + text; }
     bool question(const QString& caption, const QString& text) override
     {
