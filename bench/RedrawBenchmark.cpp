@@ -91,7 +91,7 @@ void BM_BlockDragRedraw(benchmark::State& state)
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * (kMoves + 1) * std::int64_t(kViewBytes));
 }
-BENCHMARK(BM_BlockDragRedraw)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlockDragRedraw)->Unit(benchmark::kMicrosecond)->Repetitions(3);
 
 // The history's part of a drag: the edit step around the same press and 100
 // moves (their writes included, no redraw), whose end finds the changed
@@ -124,7 +124,7 @@ void BM_BlockDragMemcpy(benchmark::State& state)
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * (kMoves + 1) * std::int64_t(kViewBytes));
 }
-BENCHMARK(BM_BlockDragMemcpy)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlockDragMemcpy)->Unit(benchmark::kMicrosecond)->Repetitions(3);
 
 void BM_RefreshDrawing(benchmark::State& state)
 {
@@ -135,7 +135,7 @@ void BM_RefreshDrawing(benchmark::State& state)
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kViewBytes + kPatternViewBytes));
 }
-BENCHMARK(BM_RefreshDrawing)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshDrawing)->Unit(benchmark::kMicrosecond)->Repetitions(3);
 
 void BM_RefreshMemcpy(benchmark::State& state)
 {
@@ -146,7 +146,7 @@ void BM_RefreshMemcpy(benchmark::State& state)
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(from.size()));
 }
-BENCHMARK(BM_RefreshMemcpy)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshMemcpy)->Unit(benchmark::kMicrosecond)->Repetitions(3);
 
 // The whole refresh cycle of the window (controls included; the window is
 // not shown, so nothing is painted on a screen).
