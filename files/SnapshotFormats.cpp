@@ -2,7 +2,7 @@
 
 #include "files/Libspectrum.h"
 #include "files/MachineImage.h"
-#include "files/SzxPages.h"
+#include "files/SnapshotPages.h"
 
 #include <algorithm>
 #include <array>
@@ -85,8 +85,16 @@ DecodedImage decodeSnapshot(std::span<const std::uint8_t> file, FileKind kind)
     lsp::takeMessage();
     if (file.empty())
         return failure("the file is empty");
-    if (!szxPagesWhole(file))
-        return failure("a RAM page of the .szx file is not 16384 bytes long");
+    // With no kind given, libspectrum's guess from the contents, so that
+    // the pages are checked as the reader will take them. Only the three
+    // formats the editor opens go to libspectrum's readers: those of the
+    // rarer snapshot formats read past the end of damaged files.
+    if (kind == FileKind::Unknown)
+        kind = identifyKind("", file);
+    if (kind != FileKind::Z80 && kind != FileKind::Szx && kind != FileKind::Sna)
+        return failure("not a .sna, .z80 or .szx snapshot");
+    if (!snapshotPagesWhole(file, kind))
+        return failure("a RAM page of the snapshot is not 16384 bytes long");
     lsp::Snap snap(libspectrum_snap_alloc());
     if (libspectrum_snap_read(snap.get(), file.data(), file.size(), snapshotId(kind), nullptr) !=
         LIBSPECTRUM_ERROR_NONE)

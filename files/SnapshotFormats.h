@@ -30,9 +30,10 @@ struct DecodedImage {
 };
 
 // The game image of a snapshot file. `kind` names the format (Z80, Szx or
-// Sna); Unknown lets libspectrum tell from the contents. Fails for anything
-// libspectrum cannot read as a snapshot, and for a machine without RAM at
-// 0x8000..0xFFFF (a 16K Spectrum).
+// Sna); Unknown lets libspectrum tell from the contents which of the three
+// it is. Fails for any other format, for anything libspectrum cannot read as
+// a snapshot, for a page shorter than 16K (files/SnapshotPages.h), and for a
+// machine without RAM at 0x8000..0xFFFF (a 16K Spectrum).
 DecodedImage decodeSnapshot(std::span<const std::uint8_t> file, FileKind kind);
 
 // The .z80 (kind Z80) or .szx (kind Szx) file of a 48K machine in the state

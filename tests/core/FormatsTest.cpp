@@ -172,6 +172,36 @@ TEST(SnapshotFormatsTest, SzxPagesOfAnyLengthButAWholePageAreRefused)
     }
 }
 
+// A version 3 .z80 of a 48K machine (PC 0x8000) whose three memory blocks
+// expand to `size` bytes of 0x77 each, compressed as ED ED n 77 runs.
+Bytes z80WithPagesOf(std::size_t size)
+{
+    Bytes file(30 + 2 + 54, 0);
+    file[30] = 54;
+    file[32] = 0x00, file[33] = 0x80; // PC
+    for (const std::uint8_t page : {8, 4, 5}) {
+        Bytes block;
+        for (std::size_t left = size; left > 0;) {
+            const std::size_t run = std::min<std::size_t>(left, 255);
+            block.insert(block.end(), {0xED, 0xED, std::uint8_t(run), 0x77});
+            left -= run;
+        }
+        file.insert(file.end(), {std::uint8_t(block.size()), std::uint8_t(block.size() >> 8), page});
+        file.insert(file.end(), block.begin(), block.end());
+    }
+    return file;
+}
+
+TEST(SnapshotFormatsTest, Z80BlocksShorterThanAPageAreRefused)
+{
+    const DecodedImage whole = decodeSnapshot(z80WithPagesOf(16384), FileKind::Z80);
+    ASSERT_TRUE(whole.ok()) << whole.error;
+    EXPECT_EQ(ramAt(whole.image, 0x4000), 0x77);
+    EXPECT_EQ(ramAt(whole.image, 0xC000), 0x77);
+    for (const FileKind kind : {FileKind::Z80, FileKind::Unknown})
+        EXPECT_FALSE(decodeSnapshot(z80WithPagesOf(16040), kind).ok());
+}
+
 TEST(FileKindTest, KindsComeFromTheExtensionAndSizesAreCheckedByKind)
 {
     EXPECT_EQ(kindFromName("game.sna"), FileKind::Sna);
