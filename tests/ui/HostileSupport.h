@@ -1,0 +1,26 @@
+#pragma once
+// What the two hostile-input tests share: a check that leaves the test
+// function when a checking helper failed, and the editor's default image.
+
+#include "TestSupport.h"
+
+
+// Runs a checking helper and leaves the test function when it failed.
+#define CHECKED(call)                                                                                                  \
+    do {                                                                                                               \
+        call;                                                                                                          \
+        if (QTest::currentTestFailed())                                                                                \
+            return;                                                                                                    \
+    } while (false)
+
+namespace zq::test {
+
+inline GameImage defaultImage()
+{
+    GameImage image;
+    if (!image.loadDefault())
+        qFatal("no default image");
+    return image;
+}
+
+} // namespace zq::test
