@@ -10,7 +10,7 @@
 // second. For long runs ZELQUOR_FUZZ_SURVEY=decode keeps only the part of
 // that pass that depends on the image data, and ZELQUOR_FUZZ_SURVEY=none
 // leaves it out and lets the script's edits redraw only that part (see
-// Survey in fuzz/ImageScript.h).
+// Survey in fuzz/ScriptSession.h).
 
 #include "fuzz/ImageScript.h"
 
