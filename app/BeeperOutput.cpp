@@ -1,6 +1,6 @@
 #include "app/BeeperOutput.h"
 
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 
 #include <vector>
 
@@ -81,7 +81,7 @@ bool BeeperOutput::active() const
 #endif
 }
 
-void BeeperOutput::play([[maybe_unused]] const emu::Spectrum48& machine)
+void BeeperOutput::play([[maybe_unused]] const emu::Machine48& machine)
 {
 #ifdef ZELQUOR_HAVE_AUDIO
     if (!device_->io)

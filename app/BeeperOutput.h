@@ -8,7 +8,7 @@
 namespace zq {
 
 namespace emu {
-class Spectrum48;
+class Machine48;
 }
 
 class BeeperOutput {
@@ -23,7 +23,7 @@ public:
 
     // The sound of the machine's last frame; dropped when the output's
     // buffer is full rather than waiting for it.
-    void play(const emu::Spectrum48& machine);
+    void play(const emu::Machine48& machine);
 
 private:
     struct Device;

@@ -3,7 +3,7 @@
 #include "app/Dialogs.h"
 #include "app/GameDocument.h"
 #include "app/RomSetting.h"
-#include "app/SpectrumView.h"
+#include "app/MachineView.h"
 #include "emu/Rom.h"
 #include "files/Snapshot.h"
 
@@ -28,8 +28,8 @@ PlayWindow::PlayWindow(const GameDocument& document, Dialogs& dialogs, QWidget* 
 {
     setObjectName("PlayWindow");
     setWindowTitle("Zelquor - Play");
-    view_ = new SpectrumView(keyboard_, this);
-    view_->setObjectName("SpectrumView");
+    view_ = new MachineView(keyboard_, this);
+    view_->setObjectName("MachineView");
     setCentralWidget(view_);
     status_ = new QLabel(this);
     status_->setObjectName("PlayStatus");
@@ -37,7 +37,7 @@ PlayWindow::PlayWindow(const GameDocument& document, Dialogs& dialogs, QWidget* 
     // Whole scales only: the picture stays crisp at any window size.
     setSizeIncrement(emu::kScreenWidth, emu::kScreenHeight);
     resize(view_->sizeHint() + QSize(0, statusBar()->sizeHint().height()));
-    connect(view_, &SpectrumView::keysChanged, this, [this] { keyboard_.applyTo(machine_); });
+    connect(view_, &MachineView::keysChanged, this, [this] { keyboard_.applyTo(machine_); });
 
     frameTimer_.setTimerType(Qt::PreciseTimer);
     frameTimer_.setInterval(kFrameMs);

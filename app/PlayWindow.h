@@ -6,7 +6,7 @@
 
 #include "app/BeeperOutput.h"
 #include "emu/HostKeyboard.h"
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 #include "gfx/FastDIB.h"
 
 #include <QElapsedTimer>
@@ -19,7 +19,7 @@ namespace zq {
 
 class Dialogs;
 class GameDocument;
-class SpectrumView;
+class MachineView;
 
 class PlayWindow : public QMainWindow {
     Q_OBJECT
@@ -43,9 +43,9 @@ public:
     void chooseRom();
     void saveScreenshot();
 
-    const emu::Spectrum48& machine() const { return machine_; }
+    const emu::Machine48& machine() const { return machine_; }
     QString statusText() const;
-    SpectrumView* view() const { return view_; }
+    MachineView* view() const { return view_; }
     // How many times the game was started from the document.
     int starts() const { return starts_; }
 
@@ -63,11 +63,11 @@ private:
 
     const GameDocument& document_;
     Dialogs& dialogs_;
-    emu::Spectrum48 machine_;
+    emu::Machine48 machine_;
     emu::HostKeyboard keyboard_;
     TFastDIB picture_;
     BeeperOutput beeper_;
-    SpectrumView* view_ = nullptr;
+    MachineView* view_ = nullptr;
     QLabel* status_ = nullptr;
 
     QTimer frameTimer_;

@@ -6,10 +6,10 @@
 
 #include "app/GameDocument.h"
 #include "app/MainForm.h"
-#include "app/SpectrumView.h"
+#include "app/MachineView.h"
 #include "emu/HostKeyboard.h"
 #include "emu/Rom.h"
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 #include "image/LevelData.h"
 #include "render/Renderer.h"
 #include "tools/Airflow.h"
@@ -163,7 +163,7 @@ BENCHMARK(BM_FormRefreshCycle)->Unit(benchmark::kMicrosecond);
 // real machine's 50 frames per second.
 void BM_EmulatedFrames(benchmark::State& state)
 {
-    emu::Spectrum48 machine;
+    emu::Machine48 machine;
     if (!machine.loadRom(emu::readRomFile(emu::kOpenSeRomPath))) {
         state.SkipWithError("no OpenSE ROM");
         return;
@@ -182,13 +182,13 @@ BENCHMARK(BM_EmulatedFrames)->Unit(benchmark::kMicrosecond);
 // platform's).
 void BM_PlayWindowFrame(benchmark::State& state)
 {
-    emu::Spectrum48 machine;
+    emu::Machine48 machine;
     machine.loadRom(emu::readRomFile(emu::kOpenSeRomPath));
     GameImage image;
     image.loadDefault();
     machine.loadSnapshot(image.bytes());
     emu::HostKeyboard keys;
-    SpectrumView view(keys);
+    MachineView view(keys);
     TFastDIB picture;
     for (auto _ : state) {
         machine.runFrame();

@@ -3,7 +3,7 @@
 #include "cli/Inputs.h"
 #include "files/Png.h"
 
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 #include "gfx/FastDIB.h"
 #include "image/GameImage.h"
 
@@ -80,7 +80,7 @@ std::string parseItem(std::string_view item, KeyPress& press)
     }
 }
 
-void holdKeys(emu::Spectrum48& machine, const std::vector<KeyPress>& presses, int frame)
+void holdKeys(emu::Machine48& machine, const std::vector<KeyPress>& presses, int frame)
 {
     machine.releaseAllKeys();
     std::uint8_t joystick = 0;
@@ -95,10 +95,10 @@ void holdKeys(emu::Spectrum48& machine, const std::vector<KeyPress>& presses, in
 
 } // namespace
 
-std::string parseKeyPresses(const std::string& spec, std::vector<KeyPress>& presses)
+std::string parseKeyPresses(const std::string& list, std::vector<KeyPress>& presses)
 {
     presses.clear();
-    std::string_view rest = spec;
+    std::string_view rest = list;
     while (!rest.empty()) {
         const std::size_t comma = rest.find(',');
         KeyPress press;
@@ -137,7 +137,7 @@ int runRun(const Parsed& p)
     std::vector<std::uint8_t> rom;
     if (!loadImage(p.positional[0], p, image) || !loadRom(p, rom))
         return kFailure;
-    emu::Spectrum48 machine;
+    emu::Machine48 machine;
     machine.loadRom(rom);
     machine.loadSnapshot(image.bytes());
     for (int frame = 0; frame < frames; ++frame) {

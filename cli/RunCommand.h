@@ -30,7 +30,7 @@ inline constexpr int kDefaultHoldFrames = 5;
 // any letter case. "FRAME:KEYS" holds them for frames FRAME..FRAME+4;
 // "FROM-TO:KEYS" from frame FROM up to, not including, frame TO. Returns an
 // error message, or "" with `presses` filled.
-std::string parseKeyPresses(const std::string& spec, std::vector<KeyPress>& presses);
+std::string parseKeyPresses(const std::string& list, std::vector<KeyPress>& presses);
 
 int runRun(const Parsed& p);
 

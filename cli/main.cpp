@@ -84,12 +84,12 @@ const std::vector<Command>& commands()
          "  .tap  the game's tape (as tap, with IN's screen memory as loading screen)\n"
          "  .tzx  the same six blocks as standard-speed data blocks\n",
          imageOptions(), 2, runConvert},
-        {"run", "IMAGE --frames N [--keys SPEC] -o OUT.png",
+        {"run", "IMAGE --frames N [--keys PRESSES] -o OUT.png",
          "run the game image in the embedded Spectrum and save its picture",
          "Resumes IMAGE in the embedded Spectrum 48K (OpenSE BASIC, or --rom FILE),\n"
          "runs N frames (0..1000000, 50 a second), then writes the picture with its\n"
          "border: 320 x 256, the 256 x 192 screen in the middle.\n"
-         "  --keys SPEC   keys to hold, as items separated by commas:\n"
+         "  --keys PRESSES keys to hold, as items separated by commas:\n"
          "                FRAME:KEYS holds KEYS during frames FRAME..FRAME+4,\n"
          "                FROM-TO:KEYS from frame FROM up to, not including, TO;\n"
          "                KEYS are names joined by '+': A..Z 0..9 ENTER SPACE CAPS\n"

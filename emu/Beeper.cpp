@@ -1,10 +1,10 @@
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 
 #include <algorithm>
 
 namespace zq::emu {
 
-void Spectrum48::beeperSamples(int rate, std::vector<std::int16_t>& out) const
+void Machine48::beeperSamples(int rate, std::vector<std::int16_t>& out) const
 {
     const int n = std::clamp(rate / 50, 0, kFrameTStates);
     out.assign(std::size_t(n), 0);

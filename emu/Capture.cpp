@@ -2,7 +2,7 @@
 
 namespace zq::emu {
 
-MachineState machineState(const Spectrum48& machine)
+MachineState machineState(const Machine48& machine)
 {
     const Registers r = machine.registers();
     MachineState state;
@@ -14,7 +14,7 @@ MachineState machineState(const Spectrum48& machine)
     return state;
 }
 
-std::array<std::uint8_t, kImageSize> captureImage(const Spectrum48& machine)
+std::array<std::uint8_t, kImageSize> captureImage(const Machine48& machine)
 {
     return imageFromMachine(machineState(machine));
 }

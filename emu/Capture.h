@@ -2,7 +2,7 @@
 // The running machine as a game image (a 48K .sna): registers with PC pushed
 // onto the stack, border, RAM (files/MachineImage.h).
 
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 #include "files/MachineImage.h"
 
 #include <array>
@@ -10,8 +10,8 @@
 
 namespace zq::emu {
 
-MachineState machineState(const Spectrum48& machine);
+MachineState machineState(const Machine48& machine);
 
-std::array<std::uint8_t, kImageSize> captureImage(const Spectrum48& machine);
+std::array<std::uint8_t, kImageSize> captureImage(const Machine48& machine);
 
 } // namespace zq::emu

@@ -1,6 +1,6 @@
 #include "emu/HostKeyboard.h"
 
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 
 #include <algorithm>
 #include <array>
@@ -77,7 +77,7 @@ bool HostKeyboard::release(int id)
     return held_.erase(id) > 0;
 }
 
-void HostKeyboard::applyTo(Spectrum48& machine) const
+void HostKeyboard::applyTo(Machine48& machine) const
 {
     const bool symbolHeld = std::any_of(held_.begin(), held_.end(), [](const auto& h) { return h.second.symbol; });
     machine.releaseAllKeys();

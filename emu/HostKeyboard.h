@@ -18,7 +18,7 @@
 
 namespace zq::emu {
 
-class Spectrum48;
+class Machine48;
 
 enum class HostKey { Character, Shift, Symbol, Enter, Space, Backspace, Up, Down, Left, Right, Fire };
 
@@ -33,7 +33,7 @@ public:
     void releaseAll() { held_.clear(); }
 
     // The keys and joystick bits all the held presses make.
-    void applyTo(Spectrum48& machine) const;
+    void applyTo(Machine48& machine) const;
 
 private:
     struct Press {

@@ -1,6 +1,6 @@
 #include "emu/Rom.h"
 
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 
 #include <fstream>
 

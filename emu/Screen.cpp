@@ -1,7 +1,7 @@
 // The picture: the 256x192 screen from RAM at 0x4000 (bitmap) and 0x5800
 // (attributes), inside a 32-pixel border.
 
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 
 #include "gfx/FastDIB.h"
 #include "render/Palette.h"
@@ -27,7 +27,7 @@ constexpr std::uint16_t attributeAddress(int cx, int y) { return std::uint16_t(0
 
 } // namespace
 
-void Spectrum48::renderScreen(TFastDIB& out) const
+void Machine48::renderScreen(TFastDIB& out) const
 {
     out.SetSize(kScreenWidth, kScreenHeight, 32);
     const std::uint32_t border = kPalette[std::size_t(border_)];

@@ -17,7 +17,7 @@ constexpr int kKeyGapFrames = 6;
 
 } // namespace
 
-TapeLoader::TapeLoader() : machine_(std::make_unique<Spectrum48>()) {}
+TapeLoader::TapeLoader() : machine_(std::make_unique<Machine48>()) {}
 TapeLoader::~TapeLoader() = default;
 
 TapeLoader::Status TapeLoader::fail(std::string message)

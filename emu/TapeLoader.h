@@ -26,7 +26,7 @@
 // the entry, and 1500 frames (30 s) after the tape has stopped without
 // reaching it (a tape of another program).
 
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 #include "emu/TapePlayer.h"
 #include "files/FileKind.h"
 #include "image/MemoryMap.h"
@@ -74,14 +74,14 @@ public:
     // Frames run since start().
     std::uint64_t frames() const { return machine_->frameCount(); }
     // The machine, to show its screen while it loads.
-    const Spectrum48& machine() const { return *machine_; }
+    const Machine48& machine() const { return *machine_; }
 
 private:
     Status fail(std::string message);
     void typeNextKey();
     Status runOneFrame();
 
-    std::unique_ptr<Spectrum48> machine_;
+    std::unique_ptr<Machine48> machine_;
     TapePlayer player_;
     TapeLoadLimits limits_;
     Status status_ = Status::Idle;

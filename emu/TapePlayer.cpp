@@ -1,6 +1,6 @@
 #include "emu/TapePlayer.h"
 
-#include "files/Libspectrum.h"
+#include "files/Lsp.h"
 
 namespace zq::emu {
 

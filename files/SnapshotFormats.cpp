@@ -1,6 +1,6 @@
 #include "files/SnapshotFormats.h"
 
-#include "files/Libspectrum.h"
+#include "files/Lsp.h"
 #include "files/MachineImage.h"
 #include "files/SnapshotPages.h"
 

@@ -6,7 +6,7 @@
 #include "tests/cli/PngReader.h"
 
 #include "emu/Rom.h"
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 #include "gfx/FastDIB.h"
 #include "image/MemoryMap.h"
 
@@ -107,7 +107,7 @@ TEST_F(FormatsCliTest, RunHoldsTheKeysAtTheirFramesAndWritesTheMachinesPicture)
         ASSERT_EQ(png.width, emu::kScreenWidth);
         ASSERT_EQ(png.height, emu::kScreenHeight);
 
-        emu::Spectrum48 m;
+        emu::Machine48 m;
         ASSERT_TRUE(m.loadRom(rom));
         ASSERT_TRUE(m.loadSnapshot(keyEchoImage()));
         for (int f = 0; f < frames; ++f) {

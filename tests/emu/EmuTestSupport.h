@@ -2,7 +2,7 @@
 // Small programs for the machine: code poked into RAM and a CPU state to
 // start it from.
 
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 
 #include <cstdint>
 #include <fstream>
@@ -16,7 +16,7 @@ namespace zq::emu::test {
 inline constexpr std::uint16_t kCode = 0x8000;
 inline constexpr std::uint16_t kStack = 0xFF00;
 
-inline void pokeBytes(Spectrum48& m, std::uint16_t addr, std::initializer_list<std::uint8_t> bytes)
+inline void pokeBytes(Machine48& m, std::uint16_t addr, std::initializer_list<std::uint8_t> bytes)
 {
     for (std::uint8_t b : bytes)
         m.poke(addr++, b);
@@ -24,7 +24,7 @@ inline void pokeBytes(Spectrum48& m, std::uint16_t addr, std::initializer_list<s
 
 // The program at kCode, started with the stack at kStack, interrupts off and
 // IM 1 unless the caller says otherwise.
-inline void startProgram(Spectrum48& m, std::initializer_list<std::uint8_t> code, Registers r = {})
+inline void startProgram(Machine48& m, std::initializer_list<std::uint8_t> code, Registers r = {})
 {
     pokeBytes(m, kCode, code);
     r.pc = kCode;

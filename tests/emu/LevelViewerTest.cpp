@@ -4,7 +4,7 @@
 // below the top band.
 
 #include "emu/Rom.h"
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 
 #include "EmuTestSupport.h"
 #include "gfx/FastDIB.h"
@@ -41,7 +41,7 @@ public:
         return true;
     }
 
-    Spectrum48& machine() { return m_; }
+    Machine48& machine() { return m_; }
 
     // Holds each key for two frames, lets go for two.
     void type(const std::vector<Key>& keys)
@@ -79,7 +79,7 @@ public:
     }
 
 private:
-    Spectrum48 m_;
+    Machine48 m_;
     std::uint8_t drawn_ = 0;
 };
 
@@ -98,7 +98,7 @@ void editorPicture(const GameImage& image, int levelIndex, TFastDIB& picture)
 // picture of the level the viewer says it shows.
 void expectLevelShown(Viewer& viewer, const GameImage& image, int levelIndex)
 {
-    Spectrum48& m = viewer.machine();
+    Machine48& m = viewer.machine();
     ASSERT_EQ(m.peek(kViewLevel), levelIndex);
     TFastDIB expected;
     TFastDIB screen;

@@ -1,4 +1,4 @@
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 
 #include "EmuTestSupport.h"
 
@@ -15,7 +15,7 @@ using test::startProgram;
 
 TEST(UlaPortTest, KeysJoystickEarBorderAndSpeaker)
 {
-    Spectrum48 m;
+    Machine48 m;
     startProgram(m, {
                         0x3E, 0x15,       // LD A,0x15
                         0xD3, 0xFE,       // OUT (0xFE),A: border 5, speaker high
@@ -69,7 +69,7 @@ TEST(InterruptTest, OnePerFrameInIm1AndIm2)
     std::vector<std::uint8_t> rom(kRomSize, 0);
     rom[0x38] = 0x1C, rom[0x39] = 0xFB, rom[0x3A] = 0xC9;
     for (std::uint8_t im : {1, 2}) {
-        Spectrum48 m;
+        Machine48 m;
         Registers r;
         r.im = im;
         r.iff1 = r.iff2 = true;
@@ -91,7 +91,7 @@ TEST(InterruptTest, OnePerFrameInIm1AndIm2)
 
 TEST(RomTest, OtherSizesAreRefused)
 {
-    Spectrum48 m;
+    Machine48 m;
     const std::vector<std::uint8_t> rom(kRomSize, 0x3C);
     for (std::size_t size : {std::size_t(0), std::size_t(kRomSize - 1), std::size_t(kRomSize + 1)}) {
         const std::vector<std::uint8_t> wrong(size, 0x00);
@@ -120,7 +120,7 @@ private:
 
 // Waits for EAR high, then LD IX,0x1234 (a DD-prefixed instruction) and a
 // loop at 0x800A.
-void startEarWait(Spectrum48& m)
+void startEarWait(Machine48& m)
 {
     startProgram(m, {
                         0xDB, 0xFE,             // IN A,(0xFE)
@@ -134,7 +134,7 @@ void startEarWait(Spectrum48& m)
 TEST(RunUntilPcTest, StopsAtTheFirstInstructionBoundaryAtThePc)
 {
     constexpr std::uint64_t edge = 100000;
-    Spectrum48 m;
+    Machine48 m;
     StepEar ear(edge);
     m.setEarSource(&ear);
     startEarWait(m);
@@ -150,7 +150,7 @@ TEST(RunUntilPcTest, StopsAtTheFirstInstructionBoundaryAtThePc)
 
 TEST(RunUntilPcTest, EndsWithTheBudgetAndNeverStopsAfterAPrefix)
 {
-    Spectrum48 m;
+    Machine48 m;
     StepEar ear(0);
     m.setEarSource(&ear);
     startEarWait(m);
@@ -165,7 +165,7 @@ TEST(RunUntilPcTest, EndsWithTheBudgetAndNeverStopsAfterAPrefix)
 // the next frame stays high.
 TEST(BeeperTest, SamplesFollowTheEdgesAndTheLevelCarriesOver)
 {
-    Spectrum48 m;
+    Machine48 m;
     startProgram(m, {
                         0x3E, 0x10,       // LD A,0x10
                         0xD3, 0xFE,       // OUT (0xFE),A

@@ -1,5 +1,5 @@
 #include "emu/Rom.h"
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 
 #include "EmuTestSupport.h"
 #include "gfx/FastDIB.h"
@@ -22,7 +22,7 @@ TEST(SnapshotTest, SampleImageResumesThroughRetn)
 {
     const std::vector<std::uint8_t> sna = readFile(ZELQUOR_SAMPLE_SNAPSHOT);
     ASSERT_EQ(sna.size(), std::size_t(kSnapshotSize));
-    Spectrum48 m;
+    Machine48 m;
     ASSERT_TRUE(m.loadSnapshot(sna));
 
     const Registers r = m.registers();
@@ -65,7 +65,7 @@ std::vector<std::uint8_t> idleSnapshot()
 
 TEST(ScreenTest, BitmapLayoutAttributesFlashAndBorder)
 {
-    Spectrum48 m;
+    Machine48 m;
     ASSERT_TRUE(m.loadSnapshot(idleSnapshot()));
     // Pixel (10, 100): third 1, line 4 of character row 4, column 1.
     m.poke(0x4C81, 0x20);
@@ -103,7 +103,7 @@ TEST(OpenSeTest, BootsToItsCopyrightScreen)
 {
     if (!haveOpenSe())
         GTEST_SKIP() << kOpenSeRomPath << " missing (package opense-basic)";
-    Spectrum48 m;
+    Machine48 m;
     ASSERT_TRUE(m.loadRom(readRomFile(kOpenSeRomPath)));
     m.reset();
     for (int f = 0; f < 100; ++f)
@@ -124,11 +124,11 @@ TEST(DeterminismTest, SameInputsGiveTheSameMachine)
         GTEST_SKIP() << kOpenSeRomPath << " missing (package opense-basic)";
     const std::vector<std::uint8_t> rom = readRomFile(kOpenSeRomPath);
     const std::vector<std::uint8_t> sna = readFile(ZELQUOR_SAMPLE_SNAPSHOT);
-    Spectrum48 a;
-    Spectrum48 b;
+    Machine48 a;
+    Machine48 b;
     TFastDIB picA;
     TFastDIB picB;
-    for (Spectrum48* m : {&a, &b}) {
+    for (Machine48* m : {&a, &b}) {
         ASSERT_TRUE(m->loadRom(rom));
         ASSERT_TRUE(m->loadSnapshot(sna));
         for (int f = 0; f < 150; ++f) {

@@ -1,6 +1,6 @@
 #include "emu/Capture.h"
 #include "emu/Rom.h"
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 #include "emu/TapeLoader.h"
 
 #include "EmuTestSupport.h"
@@ -23,7 +23,7 @@ TEST(CaptureTest, ACapturedImageResumesToTheSameRegistersAndMemory)
 {
     Bytes rom(kRomSize, 0x00);
     rom[0x38] = 0xFB, rom[0x39] = 0xC9; // EI, RET
-    Spectrum48 m;
+    Machine48 m;
     ASSERT_TRUE(m.loadRom(rom));
     test::startProgram(m, {0x00, 0x18, 0xFD}, {.af = 0x1234, .hl2 = 0xBEEF, .ix = 0x7777, .i = 0x3F, .r = 0x85,
                                                .im = 1, .iff1 = true, .iff2 = true});
@@ -32,7 +32,7 @@ TEST(CaptureTest, ACapturedImageResumesToTheSameRegistersAndMemory)
     const Registers before = m.registers();
     const auto image = captureImage(m);
 
-    Spectrum48 again;
+    Machine48 again;
     ASSERT_TRUE(again.loadSnapshot(image));
     const Registers after = again.registers();
     EXPECT_EQ(after.pc, before.pc);

@@ -31,7 +31,7 @@ std::uint64_t pictureHash(const TFastDIB& picture)
 }
 
 // Pixel (x, y) of the 256 x 192 screen, decoded from memory on its own.
-std::uint32_t screenPixel(const Spectrum48& m, int x, int y)
+std::uint32_t screenPixel(const Machine48& m, int x, int y)
 {
     const std::uint16_t cell = std::uint16_t(0x4000 | ((y & 0xC0) << 5) | ((y & 7) << 8) | ((y & 0x38) << 2) | (x >> 3));
     const std::uint8_t attr = m.peek(std::uint16_t(0x5800 + (y / 8) * 32 + x / 8));
@@ -52,7 +52,7 @@ TEST(TitleScreenTest, SampleShowsItsLoadingPictureAndCreditsAsMemoryHoldsThem)
     const std::vector<std::uint8_t> sna = readFile(ZELQUOR_SAMPLE_SNAPSHOT);
     std::uint64_t hashes[2] = {};
     for (std::uint64_t& hash : hashes) {
-        Spectrum48 m;
+        Machine48 m;
         ASSERT_TRUE(m.loadRom(rom));
         ASSERT_TRUE(m.loadSnapshot(sna));
         for (int f = 0; f < 60; ++f) // the title is held for three seconds
@@ -99,7 +99,7 @@ TEST(TitleScreenTest, SampleShowsItsLoadingPictureAndCreditsAsMemoryHoldsThem)
 
 TEST(HostKeyboardTest, ShiftedSymbolsArrowsAndReleasesByPress)
 {
-    Spectrum48 m;
+    Machine48 m;
     HostKeyboard keys;
     const auto down = [&](Key k) {
         keys.applyTo(m);

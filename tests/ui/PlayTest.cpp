@@ -7,7 +7,7 @@
 #include "TestSupport.h"
 
 #include "app/PlayWindow.h"
-#include "app/SpectrumView.h"
+#include "app/MachineView.h"
 #include "emu/Rom.h"
 
 #include <QAction>
@@ -88,7 +88,7 @@ private slots:
         Editor e;
         action(e, "PlayGame1")->trigger();
         PlayWindow* play = e.form->playWindow();
-        SpectrumView* view = play->view();
+        MachineView* view = play->view();
         // Past the title, the viewer shows level 1; N goes to level 2.
         QTRY_VERIFY_WITH_TIMEOUT(play->machine().frameCount() > 170, 6000);
         QCOMPARE(play->machine().peek(kViewLevel), std::uint8_t(0));

@@ -1,4 +1,4 @@
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 
 #include <z80ex/z80ex.h>
 
@@ -23,7 +23,7 @@ std::uint16_t word(std::span<const std::uint8_t> b, int at)
 
 } // namespace
 
-Spectrum48::Spectrum48()
+Machine48::Machine48()
     : cpu_(z80ex_create(memRead, this, memWrite, this, portRead, this, portWrite, this, intRead, this))
 {
     std::fill_n(memory_.begin(), kRomSize, std::uint8_t(0xFF));
@@ -31,9 +31,9 @@ Spectrum48::Spectrum48()
     reset();
 }
 
-Spectrum48::~Spectrum48() { z80ex_destroy(cpu_); }
+Machine48::~Machine48() { z80ex_destroy(cpu_); }
 
-bool Spectrum48::loadRom(std::span<const std::uint8_t> rom)
+bool Machine48::loadRom(std::span<const std::uint8_t> rom)
 {
     if (rom.size() != std::size_t(kRomSize))
         return false;
@@ -41,7 +41,7 @@ bool Spectrum48::loadRom(std::span<const std::uint8_t> rom)
     return true;
 }
 
-void Spectrum48::reset()
+void Machine48::reset()
 {
     z80ex_reset(cpu_);
     std::fill(memory_.begin() + kRamStart, memory_.end(), std::uint8_t(0));
@@ -50,7 +50,7 @@ void Spectrum48::reset()
     restartClock();
 }
 
-bool Spectrum48::loadSnapshot(std::span<const std::uint8_t> s)
+bool Machine48::loadSnapshot(std::span<const std::uint8_t> s)
 {
     if (s.size() != std::size_t(kSnapshotSize))
         return false;
@@ -77,7 +77,7 @@ bool Spectrum48::loadSnapshot(std::span<const std::uint8_t> s)
     return true;
 }
 
-void Spectrum48::restartClock()
+void Machine48::restartClock()
 {
     frameT_ = 0;
     interruptTaken_ = false;
@@ -90,7 +90,7 @@ void Spectrum48::restartClock()
 
 // One opcode (an instruction or a prefix), or the frame's interrupt when it is
 // due and accepted. True when the CPU stands at an instruction boundary.
-bool Spectrum48::step()
+bool Machine48::step()
 {
     int t = 0;
     bool boundary = true;
@@ -107,7 +107,7 @@ bool Spectrum48::step()
     return boundary;
 }
 
-void Spectrum48::endFrame()
+void Machine48::endFrame()
 {
     frameT_ -= kFrameTStates;
     ++frameCount_;
@@ -126,14 +126,14 @@ void Spectrum48::endFrame()
         e.tstate -= std::uint32_t(kFrameTStates);
 }
 
-void Spectrum48::runFrame()
+void Machine48::runFrame()
 {
     const std::uint64_t frame = frameCount_;
     while (frameCount_ == frame)
         step();
 }
 
-bool Spectrum48::runUntilPc(std::uint16_t pc, std::uint64_t maxTStates)
+bool Machine48::runUntilPc(std::uint16_t pc, std::uint64_t maxTStates)
 {
     const std::uint64_t end = tstates_ + maxTStates;
     do {
@@ -143,21 +143,21 @@ bool Spectrum48::runUntilPc(std::uint16_t pc, std::uint64_t maxTStates)
     return false;
 }
 
-void Spectrum48::setKey(Key k, bool down)
+void Machine48::setKey(Key k, bool down)
 {
     std::uint8_t& row = halfRows_[std::size_t(halfRowOf(k))];
     row = down ? std::uint8_t(row & ~bitOf(k)) : std::uint8_t(row | bitOf(k));
 }
 
-void Spectrum48::releaseAllKeys() { halfRows_.fill(0x1F); }
+void Machine48::releaseAllKeys() { halfRows_.fill(0x1F); }
 
-void Spectrum48::poke(std::uint16_t addr, std::uint8_t v)
+void Machine48::poke(std::uint16_t addr, std::uint8_t v)
 {
     if (addr >= kRamStart)
         memory_[addr] = v;
 }
 
-Registers Spectrum48::registers() const
+Registers Machine48::registers() const
 {
     auto get = [this](Z80_REG_T reg) { return z80ex_get_reg(cpu_, reg); };
     Registers r;
@@ -173,7 +173,7 @@ Registers Spectrum48::registers() const
     return r;
 }
 
-void Spectrum48::setRegisters(const Registers& r)
+void Machine48::setRegisters(const Registers& r)
 {
     z80ex_reset(cpu_); // leaves HALT and any half-done prefix
     auto set = [this](Z80_REG_T reg, unsigned v) { z80ex_set_reg(cpu_, reg, Z80EX_WORD(v)); };
@@ -188,31 +188,31 @@ void Spectrum48::setRegisters(const Registers& r)
 // ---------------------------------------------------------------------------
 // The bus.
 
-std::uint8_t Spectrum48::memRead(Cpu*, std::uint16_t addr, int, void* self)
+std::uint8_t Machine48::memRead(Cpu*, std::uint16_t addr, int, void* self)
 {
-    return static_cast<Spectrum48*>(self)->memory_[addr];
+    return static_cast<Machine48*>(self)->memory_[addr];
 }
 
-void Spectrum48::memWrite(Cpu*, std::uint16_t addr, std::uint8_t v, void* self)
+void Machine48::memWrite(Cpu*, std::uint16_t addr, std::uint8_t v, void* self)
 {
-    static_cast<Spectrum48*>(self)->poke(addr, v);
+    static_cast<Machine48*>(self)->poke(addr, v);
 }
 
-std::uint8_t Spectrum48::portRead(Cpu*, std::uint16_t port, void* self)
+std::uint8_t Machine48::portRead(Cpu*, std::uint16_t port, void* self)
 {
-    return static_cast<Spectrum48*>(self)->readPort(port);
+    return static_cast<Machine48*>(self)->readPort(port);
 }
 
-void Spectrum48::portWrite(Cpu*, std::uint16_t port, std::uint8_t v, void* self)
+void Machine48::portWrite(Cpu*, std::uint16_t port, std::uint8_t v, void* self)
 {
     if ((port & 1) == 0)
-        static_cast<Spectrum48*>(self)->writeUla(v);
+        static_cast<Machine48*>(self)->writeUla(v);
 }
 
 // The byte on the data bus in the interrupt acknowledge: nothing drives it.
-std::uint8_t Spectrum48::intRead(Cpu*, void*) { return 0xFF; }
+std::uint8_t Machine48::intRead(Cpu*, void*) { return 0xFF; }
 
-std::uint8_t Spectrum48::readPort(std::uint16_t port) const
+std::uint8_t Machine48::readPort(std::uint16_t port) const
 {
     if ((port & 1) == 0) {
         std::uint8_t v = 0x1F;
@@ -229,7 +229,7 @@ std::uint8_t Spectrum48::readPort(std::uint16_t port) const
     return 0xFF;
 }
 
-void Spectrum48::writeUla(std::uint8_t v)
+void Machine48::writeUla(std::uint8_t v)
 {
     border_ = v & 7;
     const bool level = (v & 0x10) != 0;

@@ -50,12 +50,12 @@ struct Registers {
     bool iff1 = false, iff2 = false;
 };
 
-class Spectrum48 {
+class Machine48 {
 public:
-    Spectrum48();
-    ~Spectrum48();
-    Spectrum48(const Spectrum48&) = delete;
-    Spectrum48& operator=(const Spectrum48&) = delete;
+    Machine48();
+    ~Machine48();
+    Machine48(const Machine48&) = delete;
+    Machine48& operator=(const Machine48&) = delete;
 
     // Takes a 16384-byte ROM; any other size is refused and the ROM held
     // stays. A new machine has no ROM: 0x0000-0x3FFF reads as 0xFF. Loading a

@@ -1,4 +1,4 @@
-#include "files/Libspectrum.h"
+#include "files/Lsp.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -14,10 +14,10 @@ namespace zq {
 
 class TFastDIB;
 
-class SpectrumView : public QWidget {
+class MachineView : public QWidget {
     Q_OBJECT
 public:
-    explicit SpectrumView(emu::HostKeyboard& keyboard, QWidget* parent = nullptr);
+    explicit MachineView(emu::HostKeyboard& keyboard, QWidget* parent = nullptr);
 
     // Takes the frame to show (320 x 256) and schedules a paint.
     void showFrame(const TFastDIB& frame);

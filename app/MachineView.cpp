@@ -1,6 +1,6 @@
-#include "app/SpectrumView.h"
+#include "app/MachineView.h"
 
-#include "emu/Spectrum48.h"
+#include "emu/Machine48.h"
 #include "gfx/FastDIB.h"
 
 #include <QKeyEvent>
@@ -56,7 +56,7 @@ int pressId(const QKeyEvent& e)
 
 } // namespace
 
-SpectrumView::SpectrumView(emu::HostKeyboard& keyboard, QWidget* parent)
+MachineView::MachineView(emu::HostKeyboard& keyboard, QWidget* parent)
     : QWidget(parent)
     , keyboard_(keyboard)
     , frame_(emu::kScreenWidth, emu::kScreenHeight, QImage::Format_RGB32)
@@ -67,12 +67,12 @@ SpectrumView::SpectrumView(emu::HostKeyboard& keyboard, QWidget* parent)
     setMinimumSize(emu::kScreenWidth, emu::kScreenHeight);
 }
 
-QSize SpectrumView::sizeHint() const
+QSize MachineView::sizeHint() const
 {
     return {2 * emu::kScreenWidth, 2 * emu::kScreenHeight};
 }
 
-void SpectrumView::showFrame(const TFastDIB& frame)
+void MachineView::showFrame(const TFastDIB& frame)
 {
     if (frame.Width() != frame_.width() || frame.Height() != frame_.height())
         return;
@@ -85,24 +85,24 @@ void SpectrumView::showFrame(const TFastDIB& frame)
     update();
 }
 
-void SpectrumView::setMessage(const QString& text)
+void MachineView::setMessage(const QString& text)
 {
     message_ = text;
     update();
 }
 
-int SpectrumView::scale() const
+int MachineView::scale() const
 {
     return std::max(1, std::min(width() / frame_.width(), height() / frame_.height()));
 }
 
-QImage SpectrumView::shownPicture() const
+QImage MachineView::shownPicture() const
 {
     const int s = scale();
     return frame_.scaled(frame_.size() * s, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
-void SpectrumView::paintEvent(QPaintEvent*)
+void MachineView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
@@ -117,7 +117,7 @@ void SpectrumView::paintEvent(QPaintEvent*)
     painter.drawImage(target, frame_);
 }
 
-bool SpectrumView::event(QEvent* e)
+bool MachineView::event(QEvent* e)
 {
     // The Spectrum's keys reach the game, not the window's shortcuts.
     if (e->type() == QEvent::ShortcutOverride && spectrumKey(*static_cast<QKeyEvent*>(e))) {
@@ -132,7 +132,7 @@ bool SpectrumView::event(QEvent* e)
     return QWidget::event(e);
 }
 
-void SpectrumView::keyPressEvent(QKeyEvent* e)
+void MachineView::keyPressEvent(QKeyEvent* e)
 {
     const auto key = spectrumKey(*e);
     if (!key) {
@@ -143,7 +143,7 @@ void SpectrumView::keyPressEvent(QKeyEvent* e)
         emit keysChanged();
 }
 
-void SpectrumView::keyReleaseEvent(QKeyEvent* e)
+void MachineView::keyReleaseEvent(QKeyEvent* e)
 {
     if (e->isAutoRepeat())
         return;
@@ -153,7 +153,7 @@ void SpectrumView::keyReleaseEvent(QKeyEvent* e)
         QWidget::keyReleaseEvent(e);
 }
 
-void SpectrumView::focusOutEvent(QFocusEvent* e)
+void MachineView::focusOutEvent(QFocusEvent* e)
 {
     keyboard_.releaseAll();
     emit keysChanged();
