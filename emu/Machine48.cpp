@@ -10,17 +10,6 @@ namespace {
 
 constexpr std::uint16_t kRamStart = 0x4000;
 
-// .sna header offsets.
-namespace sna {
-constexpr int I = 0, HL2 = 1, DE2 = 3, BC2 = 5, AF2 = 7, HL = 9, DE = 11, BC = 13, IY = 15, IX = 17;
-constexpr int Iff = 19, R = 20, AF = 21, SP = 23, IM = 25, Border = 26, Header = 27;
-} // namespace sna
-
-std::uint16_t word(std::span<const std::uint8_t> b, int at)
-{
-    return std::uint16_t(b[std::size_t(at)] | b[std::size_t(at) + 1] << 8);
-}
-
 } // namespace
 
 Machine48::Machine48()
@@ -54,24 +43,16 @@ bool Machine48::loadSnapshot(std::span<const std::uint8_t> s)
 {
     if (s.size() != std::size_t(kSnapshotSize))
         return false;
-    std::copy(s.begin() + sna::Header, s.end(), memory_.begin() + kRamStart);
-
-    Registers r;
-    r.i = s[sna::I];
-    r.hl2 = word(s, sna::HL2), r.de2 = word(s, sna::DE2), r.bc2 = word(s, sna::BC2), r.af2 = word(s, sna::AF2);
-    r.hl = word(s, sna::HL), r.de = word(s, sna::DE), r.bc = word(s, sna::BC), r.af = word(s, sna::AF);
-    r.iy = word(s, sna::IY), r.ix = word(s, sna::IX);
-    r.iff2 = (s[sna::Iff] & 0x04) != 0;
-    r.r = s[sna::R];
-    r.im = s[sna::IM] & 3;
-    // The RETN that resumes the saved program.
-    r.sp = word(s, sna::SP);
-    r.pc = std::uint16_t(memory_[r.sp] | memory_[std::uint16_t(r.sp + 1)] << 8);
-    r.sp = std::uint16_t(r.sp + 2);
-    r.iff1 = r.iff2;
+    MachineState state;
+    machineFromImage(s, state);
+    std::copy(state.ram.begin(), state.ram.end(), memory_.begin() + kRamStart);
+    Registers r = state.cpu;
+    r.im &= 3;
+    // The RETN pops PC through the bus: a byte below 0x4000 comes from the ROM.
+    const std::uint16_t pushed = std::uint16_t(r.sp - 2);
+    r.pc = std::uint16_t(memory_[pushed] | memory_[std::uint16_t(pushed + 1)] << 8);
     setRegisters(r);
-
-    border_ = s[sna::Border] & 7;
+    border_ = state.border;
     speaker_ = false;
     restartClock();
     return true;

@@ -13,6 +13,7 @@
 
 #include "emu/EarSource.h"
 #include "emu/Keyboard.h"
+#include "files/MachineImage.h"
 
 #include <array>
 #include <cstdint>
@@ -30,7 +31,7 @@ namespace zq::emu {
 inline constexpr int kFrameTStates = 69888;
 inline constexpr int kInterruptTStates = 32;
 inline constexpr int kRomSize = 16384;
-inline constexpr int kSnapshotSize = 49179; // 27-byte header + 48K RAM
+inline constexpr int kSnapshotSize = int(kImageSize); // 27-byte header + 48K RAM
 inline constexpr int kScreenWidth = 320;    // 256 pixels + 32 of border each side
 inline constexpr int kScreenHeight = 256;   // 192 lines + 32 of border above and below
 inline constexpr int kBorderSize = 32;
@@ -42,13 +43,8 @@ struct BeeperEdge {
     bool level;
 };
 
-struct Registers {
-    std::uint16_t af = 0, bc = 0, de = 0, hl = 0;
-    std::uint16_t af2 = 0, bc2 = 0, de2 = 0, hl2 = 0; // the alternate set
-    std::uint16_t ix = 0, iy = 0, sp = 0, pc = 0;
-    std::uint8_t i = 0, r = 0, im = 0;
-    bool iff1 = false, iff2 = false;
-};
+// The CPU's registers, as a 48K snapshot image holds them.
+using Registers = CpuState;
 
 class Machine48 {
 public:
