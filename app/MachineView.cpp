@@ -1,13 +1,12 @@
 #include "app/MachineView.h"
 
 #include "emu/Machine48.h"
-#include "gfx/FastDIB.h"
+#include "gfx/FastIMG.h"
 
 #include <QKeyEvent>
 #include <QPainter>
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -76,12 +75,7 @@ void MachineView::showFrame(const TFastDIB& frame)
 {
     if (frame.Width() != frame_.width() || frame.Height() != frame_.height())
         return;
-    for (int y = 0; y < frame_.height(); ++y) {
-        const std::uint32_t* src = frame.Line(y);
-        auto* dst = reinterpret_cast<std::uint32_t*>(frame_.scanLine(y));
-        for (int x = 0; x < frame_.width(); ++x)
-            dst[x] = src[x] | 0xFF000000u;
-    }
+    copyToImage(frame, frame_);
     update();
 }
 

@@ -16,11 +16,7 @@ TFastIMG::TFastIMG(QWidget* parent)
     setMouseTracking(true);
 }
 
-namespace {
-
-// The buffer's rows top-down with an opaque alpha byte, into `image`, which
-// keeps its memory when its size is already right.
-void convertInto(const TFastDIB& bmp, QImage& image)
+void copyToImage(const TFastDIB& bmp, QImage& image)
 {
     const int w = bmp.Width();
     const int h = bmp.Height();
@@ -34,6 +30,8 @@ void convertInto(const TFastDIB& bmp, QImage& image)
     }
 }
 
+namespace {
+
 int roundHalfEven(double v)
 {
     return int(std::nearbyint(v)); // default rounding mode: halves to even
@@ -46,7 +44,7 @@ QImage TFastIMG::toImage() const
     if (bmp_.Empty())
         return {};
     QImage image;
-    convertInto(bmp_, image);
+    copyToImage(bmp_, image);
     return image;
 }
 
@@ -60,7 +58,7 @@ void TFastIMG::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), color_);
         return;
     }
-    convertInto(bmp_, shown_);
+    copyToImage(bmp_, shown_);
     const QImage& image = shown_;
     const int w = image.width();
     const int h = image.height();

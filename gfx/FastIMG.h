@@ -17,6 +17,10 @@ namespace zq {
 
 enum class TDrawStyle { dsDraw, dsResize };
 
+// The buffer's rows top-down with an opaque alpha byte, into `image`, which
+// keeps its memory when its size is already right.
+void copyToImage(const TFastDIB& bmp, QImage& image);
+
 class TFastIMG : public QWidget {
     Q_OBJECT
 public:
