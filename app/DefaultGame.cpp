@@ -1,5 +1,6 @@
 #include "app/DefaultGame.h"
 
+#include "app/FileIO.h"
 #include "image/GameImage.h"
 
 #include <QByteArray>
@@ -14,7 +15,7 @@ const char* const kDefaultGameSetting = "game/defaultImage";
 void applyDefaultGameSetting()
 {
     const QByteArray image = QSettings().value(kDefaultGameSetting).toByteArray();
-    if (!setDefaultImage({reinterpret_cast<const std::uint8_t*>(image.data()), std::size_t(image.size())}))
+    if (!setDefaultImage(byteSpan(image)))
         clearDefaultImage();
 }
 

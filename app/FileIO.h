@@ -39,6 +39,12 @@ QString writeWholeFile(const QString& name, std::span<const std::uint8_t> bytes)
 // The same through a save file that is not open yet.
 QString writeWholeFile(QSaveFile& file, std::span<const std::uint8_t> bytes);
 
+// The bytes of a byte array, as the core library takes them.
+inline std::span<const std::uint8_t> byteSpan(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), std::size_t(bytes.size())};
+}
+
 // Where the name-based functions get their file objects: a QFile and a
 // QSaveFile on the name unless replaced. Tests install their own (a file that
 // shrinks after its size is taken, a disk that fills up part way) to drive

@@ -15,25 +15,6 @@ namespace {
 
 constexpr int kFramesPerSlice = 500;
 
-std::span<const std::uint8_t> byteSpan(const QByteArray& bytes)
-{
-    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), std::size_t(bytes.size())};
-}
-
-std::optional<QByteArray> readChecked(const QString& name, FileKind kind, Dialogs& dialogs)
-{
-    FileRead file = readWholeFile(name, [kind](std::uint64_t size) { return acceptedOpenSize(kind, size); });
-    if (file.status == FileRead::WrongSize) {
-        dialogs.message("File size incorrect");
-        return std::nullopt;
-    }
-    if (file.status == FileRead::Failed) {
-        dialogs.error(QString::fromLatin1(kProgramTitle), file.error);
-        return std::nullopt;
-    }
-    return std::move(file.bytes);
-}
-
 void notReadable(Dialogs& dialogs)
 {
     dialogs.message("File is not a ZX Spectrum snapshot or tape");
@@ -68,10 +49,27 @@ std::optional<std::vector<std::uint8_t>> loadTape(std::span<const std::uint8_t> 
 
 } // namespace
 
+std::optional<QByteArray> readShowingErrors(const QString& name, const std::function<bool(std::uint64_t)>& acceptedSize,
+                                            Dialogs& dialogs)
+{
+    FileRead file = readWholeFile(name, acceptedSize);
+    if (file.status == FileRead::WrongSize) {
+        dialogs.message("File size incorrect");
+        return std::nullopt;
+    }
+    if (file.status == FileRead::Failed) {
+        dialogs.error(QString::fromLatin1(kProgramTitle), file.error);
+        return std::nullopt;
+    }
+    return std::move(file.bytes);
+}
+
 std::optional<std::vector<std::uint8_t>> readGameFile(const QString& name, Dialogs& dialogs)
 {
     FileKind kind = kindFromName(name.toStdString());
-    const std::optional<QByteArray> file = readChecked(name, kind == FileKind::Unknown ? FileKind::Tap : kind, dialogs);
+    const FileKind sizeKind = kind == FileKind::Unknown ? FileKind::Tap : kind;
+    const std::optional<QByteArray> file =
+        readShowingErrors(name, [sizeKind](std::uint64_t size) { return acceptedOpenSize(sizeKind, size); }, dialogs);
     if (!file)
         return std::nullopt;
     const std::span<const std::uint8_t> bytes = byteSpan(*file);

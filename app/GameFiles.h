@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,6 +20,12 @@ inline constexpr const char* kGameFileFilters =
     "ZX Spectrum snapshots and tapes (*.sna *.z80 *.szx *.tap *.tzx);;"
     "ZX Spectrum 48k /128k Snapshots (*.sna);;ZX Spectrum .z80 Snapshots (*.z80);;"
     "ZX Spectrum .szx Snapshots (*.szx);;ZX Spectrum Tape Files (*.tap);;ZX Spectrum TZX Tapes (*.tzx)";
+
+// The file `name` read whole when acceptedSize(its size) holds. Nothing
+// when it was refused: "File size incorrect" for a size not accepted, the
+// reason of a failed read on the general error display.
+std::optional<QByteArray> readShowingErrors(const QString& name, const std::function<bool(std::uint64_t)>& acceptedSize,
+                                            Dialogs& dialogs);
 
 // The bytes to open: the file's own for a .sna (49179 or 131103), the 49179
 // bytes of the decoded or loaded machine for the other kinds. Nothing when

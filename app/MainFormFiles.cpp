@@ -28,24 +28,10 @@ std::optional<QByteArray> TForm1::chooseAndRead(const QString& title, const QStr
     const QString name = dialogs_->openFileName(title, filter, ".");
     if (name.isEmpty())
         return std::nullopt;
-    FileRead file = readWholeFile(name, acceptedSize);
-    if (file.status == FileRead::WrongSize) {
-        dialogs_->message("File size incorrect");
-        return std::nullopt;
-    }
-    if (file.status == FileRead::Failed) {
-        dialogs_->error(QString::fromLatin1(kProgramTitle), file.error);
-        return std::nullopt;
-    }
-    return std::move(file.bytes);
+    return readShowingErrors(name, acceptedSize, *dialogs_);
 }
 
 namespace {
-
-std::span<const std::uint8_t> byteSpan(const QByteArray& bytes)
-{
-    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), std::size_t(bytes.size())};
-}
 
 // The formats of "Save in Another Format", by their filters.
 struct OtherFormat {
@@ -192,6 +178,8 @@ void TForm1::SaveOther1Click()
         filters << QString::fromLatin1(f.filter);
     QString selected;
     const QString chosen = dialogs_->saveFileName("Save in Another Format", filters.join(";;"), ".", &selected);
+    if (chosen.isEmpty())
+        return;
     const int index = std::max<qsizetype>(0, filters.indexOf(selected));
     const FileKind kind = kOtherFormats[index].kind;
     const GameImage& image = document_.image();
