@@ -4,6 +4,10 @@
 
 namespace zq {
 
+static_assert(*std::max_element(kAirflowRecordAddresses.begin(), kAirflowRecordAddresses.end()) ==
+                  kLastAirflowRecord,
+              "the game data regions end the air-flow records after the last one");
+
 namespace {
 
 // Byte i of the record at base. Computed without letting base + i wrap
@@ -114,12 +118,6 @@ std::size_t airflowRecordOffset(int levelIndex)
 {
     const int index = std::clamp(levelIndex, 0, int(kAirflowRecordAddresses.size()) - 1);
     return imageOffset(kAirflowRecordAddresses[std::size_t(index)]);
-}
-
-std::size_t airflowRecordLength(int n)
-{
-    n &= 15;
-    return std::size_t(4 + n / 2 + 2 * n);
 }
 
 int mirrorDirection(int d)

@@ -18,6 +18,7 @@
 // A direction nibble holds the flow direction in bits 1-0 and top row / 8 in
 // bits 3-2.
 
+#include "image/GameData.h"
 #include "image/GameImage.h"
 #include "image/LayoutGrid.h"
 #include "render/Renderer.h"
@@ -54,10 +55,6 @@ bool isSharedAirflowLevel(int levelNumber);
 // Image offset of the airflow record of a level index; an index outside
 // 0..78 is clamped to that range.
 std::size_t airflowRecordOffset(int levelIndex);
-
-// Length in bytes of a record with n + 1 areas: 4 + n/2 + 2n (4 for one
-// area, 6 for two, 9 for three). n is taken mod 16, as the format holds it.
-std::size_t airflowRecordLength(int n);
 
 enum FlowDirection { FlowUp = 0, FlowRight = 1, FlowDown = 2, FlowLeft = 3 };
 
