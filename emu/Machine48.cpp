@@ -9,6 +9,9 @@ namespace zq::emu {
 namespace {
 
 constexpr std::uint16_t kRamStart = 0x4000;
+constexpr std::uint8_t kHaltOpcode = 0x76;
+// A chain of prefixes longer than this is not an instruction a state waits for.
+constexpr int kMostStepsToABoundary = 64;
 
 } // namespace
 
@@ -62,6 +65,7 @@ void Machine48::restartClock()
 {
     frameT_ = 0;
     interruptTaken_ = false;
+    boundary_ = true;
     frameCount_ = 0;
     tstates_ = 0;
     edges_.clear();
@@ -83,6 +87,7 @@ bool Machine48::step()
     }
     frameT_ += t;
     tstates_ += std::uint64_t(t);
+    boundary_ = boundary;
     if (frameT_ >= kFrameTStates)
         endFrame();
     return boundary;
@@ -136,6 +141,58 @@ void Machine48::poke(std::uint16_t addr, std::uint8_t v)
 {
     if (addr >= kRamStart)
         memory_[addr] = v;
+}
+
+void Machine48::writeRam(std::uint16_t addr, std::span<const std::uint8_t> bytes)
+{
+    for (std::size_t i = 0; i < bytes.size() && addr + i <= 0xFFFF; ++i)
+        poke(std::uint16_t(addr + i), bytes[i]);
+}
+
+void Machine48::takeState(RunState& state)
+{
+    // The registers hold neither a half-done instruction nor the EI that
+    // keeps the interrupt off for one more instruction.
+    for (int i = 0; i < kMostStepsToABoundary; ++i) {
+        const bool eiShadow = z80ex_get_reg(cpu_, regIFF1) != 0 && !z80ex_int_possible(cpu_);
+        if (boundary_ && !eiShadow)
+            break;
+        step();
+    }
+    state.machine.cpu = registers();
+    state.machine.border = std::uint8_t(border_);
+    std::copy(memory_.begin() + kRamStart, memory_.end(), state.machine.ram.begin());
+    state.halted = z80ex_doing_halt(cpu_) != 0;
+    state.speaker = speaker_;
+    state.frameTState = frameT_;
+    state.interruptTaken = interruptTaken_;
+    state.frameCount = frameCount_;
+    state.tstates = tstates_;
+}
+
+void Machine48::restoreState(const RunState& state)
+{
+    std::copy(state.machine.ram.begin(), state.machine.ram.end(), memory_.begin() + kRamStart);
+    Registers r = state.machine.cpu;
+    r.im &= 3;
+    setRegisters(r);
+    // Halted, PC stays on the HALT: running it once more halts the CPU again
+    // where it was. It takes no time here, and R as it was.
+    if (state.halted && memory_[r.pc] == kHaltOpcode) {
+        z80ex_step(cpu_);
+        z80ex_set_reg(cpu_, regR, r.r);
+        z80ex_set_reg(cpu_, regR7, r.r & 0x80u);
+    }
+    border_ = state.machine.border & 7;
+    speaker_ = state.speaker;
+    frameT_ = std::clamp(state.frameTState, 0, kFrameTStates - 1);
+    interruptTaken_ = state.interruptTaken;
+    boundary_ = true;
+    frameCount_ = state.frameCount;
+    tstates_ = state.tstates;
+    edges_.clear();
+    lastEdges_.clear();
+    startLevel_ = lastStartLevel_ = speaker_;
 }
 
 Registers Machine48::registers() const

@@ -81,6 +81,7 @@ public:
 
     void setKey(Key k, bool down);
     void releaseAllKeys();
+    bool keyDown(Key k) const { return (halfRows_[std::size_t(halfRowOf(k))] & bitOf(k)) == 0; }
     void setKempston(std::uint8_t bits) { kempston_ = bits & kempston::All; }
 
     // The EAR input: a fixed level, or a source asked at each port read (a
@@ -109,9 +110,21 @@ public:
     std::uint8_t peek(std::uint16_t addr) const { return memory_[addr]; }
     void poke(std::uint16_t addr, std::uint8_t v);
 
+    // Writes bytes into RAM from `addr` on; what would fall below 0x4000 or
+    // past 0xFFFF is dropped.
+    void writeRam(std::uint16_t addr, std::span<const std::uint8_t> bytes);
+
     Registers registers() const;
     // Sets every register and leaves any HALT; for loaders, traps and tests.
     void setRegisters(const Registers& regs);
+
+    // The machine's whole state, to go back to later (restoreState) and go on
+    // exactly as it went on from here. A state stands between two
+    // instructions, where the registers say everything: an instruction half
+    // done (after a prefix) or the one after an EI is run to its end first,
+    // as the machine would have run it anyway. Both are plain copies.
+    void takeState(RunState& state);
+    void restoreState(const RunState& state);
 
     std::uint64_t frameCount() const { return frameCount_; }
     std::uint64_t tstates() const { return tstates_; } // since the last reset or load
@@ -143,6 +156,7 @@ private:
     bool speaker_ = false;
     int frameT_ = 0;
     bool interruptTaken_ = false;
+    bool boundary_ = true; // the last step ended an instruction
     std::uint64_t frameCount_ = 0;
     std::uint64_t tstates_ = 0;
 

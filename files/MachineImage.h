@@ -41,6 +41,23 @@ struct MachineState {
     bool operator==(const MachineState&) const = default;
 };
 
+// A running 48K machine between two instructions, whole: what it needs to go
+// on exactly as it would have. Beside the registers, border and RAM: whether
+// the CPU is halted (PC then stays on the HALT), the speaker level, where the
+// frame stands (T-states into it, and whether its interrupt was taken), and
+// how far the machine has run. Plain data: copying one is a memcpy.
+struct RunState {
+    MachineState machine;
+    bool halted = false;
+    bool speaker = false;
+    int frameTState = 0;
+    bool interruptTaken = false;
+    std::uint64_t frameCount = 0;
+    std::uint64_t tstates = 0;
+
+    bool operator==(const RunState&) const = default;
+};
+
 namespace sna {
 inline constexpr std::size_t I = 0, HL2 = 1, DE2 = 3, BC2 = 5, AF2 = 7, HL = 9, DE = 11, BC = 13, IY = 15, IX = 17;
 inline constexpr std::size_t Iff = 19, R = 20, AF = 21, SP = 23, IM = 25, Border = 26;

@@ -13,6 +13,7 @@ namespace zq {
 namespace {
 
 constexpr std::size_t kPageSize = 16384;
+constexpr libspectrum_dword kFrameTStates48 = 69888;
 constexpr std::array<const char*, 3> kSlotNames = {"0x4000", "0x8000", "0xC000"};
 
 libspectrum_id_t snapshotId(FileKind kind)
@@ -23,14 +24,6 @@ libspectrum_id_t snapshotId(FileKind kind)
     case FileKind::Sna: return LIBSPECTRUM_ID_SNAPSHOT_SNA;
     default: return LIBSPECTRUM_ID_UNKNOWN;
     }
-}
-
-DecodedImage failure(std::string what)
-{
-    const std::string detail = lsp::takeMessage();
-    if (!detail.empty())
-        what += " (" + detail + ")";
-    return {{}, std::move(what)};
 }
 
 // The RAM pages the CPU sees at 0x4000, 0x8000 and 0xC000.
@@ -79,12 +72,16 @@ void putCpu(libspectrum_snap* s, const CpuState& c)
 
 } // namespace
 
-DecodedImage decodeSnapshot(std::span<const std::uint8_t> file, FileKind kind)
+namespace {
+
+// A snapshot file read through libspectrum into a machine state: "" or why
+// it failed, for the user.
+std::string readSnapshot(std::span<const std::uint8_t> file, FileKind kind, RunState& run)
 {
     lsp::ensureInit();
     lsp::takeMessage();
     if (file.empty())
-        return failure("the file is empty");
+        return "the file is empty";
     // With no kind given, libspectrum's guess from the contents, so that
     // the pages are checked as the reader will take them. Only the three
     // formats the editor opens go to libspectrum's readers: those of the
@@ -92,38 +89,76 @@ DecodedImage decodeSnapshot(std::span<const std::uint8_t> file, FileKind kind)
     if (kind == FileKind::Unknown)
         kind = identifyKind("", file);
     if (kind != FileKind::Z80 && kind != FileKind::Szx && kind != FileKind::Sna)
-        return failure("not a .sna, .z80 or .szx snapshot");
+        return "not a .sna, .z80 or .szx snapshot";
     if (!snapshotPagesWhole(file, kind))
-        return failure("a RAM page of the snapshot is not 16384 bytes long");
+        return "a RAM page of the snapshot is not 16384 bytes long";
     lsp::Snap snap(libspectrum_snap_alloc());
     if (libspectrum_snap_read(snap.get(), file.data(), file.size(), snapshotId(kind), nullptr) !=
         LIBSPECTRUM_ERROR_NONE)
-        return failure("not a snapshot libspectrum can read");
+        return "not a snapshot libspectrum can read";
 
-    MachineState state;
+    MachineState& state = run.machine;
     state.cpu = cpuOf(snap.get());
-    state.border = libspectrum_snap_out_ula(snap.get()) & 7;
+    const libspectrum_byte ula = libspectrum_snap_out_ula(snap.get());
+    state.border = ula & 7;
     const std::array<int, 3> pages = pagedRam(snap.get());
     for (std::size_t slot = 0; slot < pages.size(); ++slot) {
         const libspectrum_byte* page = libspectrum_snap_pages(snap.get(), pages[slot]);
         if (!page)
-            return failure(std::string("the snapshot has no RAM at ") + kSlotNames[slot]);
+            return std::string("the snapshot has no RAM at ") + kSlotNames[slot];
         std::copy_n(page, kPageSize, state.ram.begin() + std::ptrdiff_t(slot * kPageSize));
     }
-    const auto image = imageFromMachine(state);
+    run.halted = libspectrum_snap_halted(snap.get()) != 0;
+    run.speaker = (ula & 0x10) != 0;
+    run.frameTState = int(libspectrum_snap_tstates(snap.get()) % kFrameTStates48);
+    run.interruptTaken = false;
+    run.frameCount = 0;
+    run.tstates = std::uint64_t(run.frameTState);
+    return {};
+}
+
+std::string withDetail(std::string what)
+{
+    const std::string detail = lsp::takeMessage();
+    if (!detail.empty())
+        what += " (" + detail + ")";
+    return what;
+}
+
+} // namespace
+
+DecodedImage decodeSnapshot(std::span<const std::uint8_t> file, FileKind kind)
+{
+    RunState run;
+    const std::string error = readSnapshot(file, kind, run);
+    if (!error.empty())
+        return {{}, withDetail(error)};
+    const auto image = imageFromMachine(run.machine);
     return {{image.begin(), image.end()}, {}};
 }
 
-std::vector<std::uint8_t> encodeSnapshot(std::span<const std::uint8_t> image, FileKind kind)
+std::string decodeRunState(std::span<const std::uint8_t> file, FileKind kind, RunState& state)
 {
-    MachineState state;
-    if ((kind != FileKind::Z80 && kind != FileKind::Szx) || !machineFromImage(image, state))
-        return {};
+    RunState run;
+    const std::string error = readSnapshot(file, kind, run);
+    if (!error.empty())
+        return withDetail(error);
+    state = run;
+    return {};
+}
+
+namespace {
+
+std::vector<std::uint8_t> writeSnapshot(const RunState& run, FileKind kind)
+{
+    const MachineState& state = run.machine;
     lsp::ensureInit();
     lsp::Snap snap(libspectrum_snap_alloc());
     libspectrum_snap_set_machine(snap.get(), LIBSPECTRUM_MACHINE_48);
     putCpu(snap.get(), state.cpu);
-    libspectrum_snap_set_out_ula(snap.get(), state.border);
+    libspectrum_snap_set_out_ula(snap.get(), std::uint8_t((state.border & 7) | (run.speaker ? 0x10 : 0)));
+    libspectrum_snap_set_halted(snap.get(), run.halted);
+    libspectrum_snap_set_tstates(snap.get(), libspectrum_dword(run.frameTState));
     const std::array<int, 3> pages = {5, 2, 0};
     for (std::size_t slot = 0; slot < pages.size(); ++slot) {
         // The snap frees its pages: they must come from libspectrum's allocator.
@@ -141,6 +176,21 @@ std::vector<std::uint8_t> encodeSnapshot(std::span<const std::uint8_t> image, Fi
     if (error != LIBSPECTRUM_ERROR_NONE || !out)
         return {};
     return {out, out + length};
+}
+
+} // namespace
+
+std::vector<std::uint8_t> encodeSnapshot(std::span<const std::uint8_t> image, FileKind kind)
+{
+    RunState run;
+    if ((kind != FileKind::Z80 && kind != FileKind::Szx) || !machineFromImage(image, run.machine))
+        return {};
+    return writeSnapshot(run, kind);
+}
+
+std::vector<std::uint8_t> encodeRunState(const RunState& state)
+{
+    return writeSnapshot(state, FileKind::Szx);
 }
 
 std::vector<std::uint8_t> tapeAsTzx(std::span<const std::uint8_t> tap)

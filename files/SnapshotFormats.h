@@ -14,6 +14,7 @@
 // snapshot; opening what was written gives the same 49179 bytes again.
 
 #include "files/FileKind.h"
+#include "files/MachineImage.h"
 
 #include <cstdint>
 #include <span>
@@ -40,6 +41,19 @@ DecodedImage decodeSnapshot(std::span<const std::uint8_t> file, FileKind kind);
 // of `image`; empty when image is not 49179 bytes, for another kind, or if
 // libspectrum fails.
 std::vector<std::uint8_t> encodeSnapshot(std::span<const std::uint8_t> image, FileKind kind);
+
+// A running machine as a .szx file, the format emulators use for a whole
+// machine: registers, HALT, the T-state within the frame, border, speaker
+// and RAM. How far the machine had run is not kept. A state read back gives
+// the same machine, frame count aside, except that the frame's interrupt is
+// taken again if the state stood in the interrupt's first 32 T-states after
+// it was taken (states taken at a frame's end never do).
+std::vector<std::uint8_t> encodeRunState(const RunState& state);
+
+// The machine state of a snapshot file (any kind decodeSnapshot reads, with
+// the same checks): "" with `state` set, or why it failed. A .sna or .z80 has
+// no HALT, T-state or speaker: those start as a fresh machine's.
+std::string decodeRunState(std::span<const std::uint8_t> file, FileKind kind, RunState& state);
 
 // The .tzx file of a .tap file: the same blocks, as standard-speed data
 // blocks with a one-second pause after each. Empty if the .tap is unreadable.
