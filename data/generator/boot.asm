@@ -100,12 +100,19 @@ main:           ld a,BORDER_COLOUR
                 call scan_keys          ; a key held from the title does nothing
                 ld (last_key),a
 
-; The viewer's loop, once a frame: draw when asked, act on a key going down.
+; The viewer's loop, once a frame: draw when asked or when the data of the
+; level shown changed in memory, act on a key going down.
 view_loop:      halt
                 ld a,(VIEW_REDRAW)
                 or a
-                call nz,show_level
-                call scan_keys
+                jr nz,view_draw
+                call level_sum
+                ld hl,(drawn_sum)
+                or a
+                sbc hl,de
+                jr z,view_keys
+view_draw:      call show_level
+view_keys:      call scan_keys
                 ld hl,last_key
                 cp (hl)
                 jr z,view_loop
@@ -150,11 +157,75 @@ show_level:     xor a
                 jr c,show_index
                 ld a,LEVEL_COUNT - 1
                 ld (VIEW_LEVEL),a
-show_index:     call draw_level
+show_index:     push af
+                call level_sum
+                ld (drawn_sum),de
+                pop af
+                call draw_level
                 call draw_top_band
                 ld hl,VIEW_DRAWN
                 inc (hl)
                 ret
+
+; ---------------------------------------------------------------------------
+; level_sum: DE = a sum over the bytes the picture of level VIEW_LEVEL (at
+; most the last level) is drawn from: its record, the mirror bitmap, its
+; attribute and its block pattern.  Any one byte changed changes D.
+;   out: DE; all registers but IY destroyed
+; ---------------------------------------------------------------------------
+level_sum:      ld a,(VIEW_LEVEL)
+                cp LEVEL_COUNT
+                jr c,sum_level
+                ld a,LEVEL_COUNT - 1
+sum_level:      push af
+                ld c,a
+                call find_record        ; HL = record, A = nonzero when mirrored
+                ld de,0
+                ld b,FULL_RECORD
+                or a
+                jr z,sum_record
+                ld b,MIRRORED_RECORD
+sum_record:     call sum_bytes
+                ld hl,MIRROR_BITMAP
+                ld b,10
+                call sum_bytes
+                pop af
+                push af
+                ld b,15
+                call modulo
+                ld hl,LEVEL_ATTRS
+                call add_hl_a
+                ld b,1
+                call sum_bytes
+                pop af
+                ld b,5
+                call modulo
+                add a,a
+                add a,a
+                add a,a
+                ld hl,BLOCK_PATTERNS
+                call add_hl_a
+                ld b,8
+                ; falls through
+
+; sum_bytes: D += each of the B bytes from HL, E += D after each.
+sum_bytes:      ld a,d
+                add a,(hl)
+                ld d,a
+                add a,e
+                ld e,a
+                inc hl
+                djnz sum_bytes
+                ret
+
+; add_hl_a: HL += A.
+add_hl_a:       add a,l
+                ld l,a
+                ret nc
+                inc h
+                ret
+
+drawn_sum:      dw 0    ; level_sum of the level last drawn
 
 ; ---------------------------------------------------------------------------
 ; Keys. scan_keys: A = code of the first key of key_table held, 0 for none.
