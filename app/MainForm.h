@@ -10,8 +10,8 @@
 // colours, credits, undo), MainFormFiles.cpp (file and clipboard commands),
 // MainFormEntities.cpp (enemy, item and bubble panel), MainFormAirflow.cpp
 // (air-flow controls), MainFormMouse.cpp (the two image controls' tools),
-// MainFormView.cpp (the View menu and the Levels window), MainFormPlay.cpp
-// (the Play menu and its window).
+// MainFormView.cpp (the View menu and the Levels window). The Play menu and
+// its window are app/PlayMenu's.
 
 #include "app/Dialogs.h"
 #include "app/EditorState.h"
@@ -34,6 +34,7 @@ class QAction;
 namespace zq {
 
 class LevelsWindow;
+class PlayMenu;
 class PlayWindow;
 class TAboutBox;
 class TFastIMG;
@@ -95,15 +96,8 @@ public:
     // Shows a level as a click on the level number's up-down would.
     void goToLevel(int index);
 
-    // The Play menu.
-    void PlayGame1Click();
-    void Pause1Click();
-    void ResetSpectrum1Click();
-    void RestartOnEdit1Click();
-    void ChooseRom1Click();
-    void SaveScreenshot1Click();
-    // The play window, once it has been opened.
-    PlayWindow* playWindow() const { return playWindow_; }
+    // The play window, once it has been opened from the Play menu.
+    PlayWindow* playWindow() const;
 
     // Enemies, items and the special bubble.
     void badClick(int slot); // bad1Click..bad7Click for slots 0..6
@@ -163,9 +157,7 @@ private:
     void connectControls();
     void buildMenu();
     void buildEditMenu();
-    void buildPlayMenu();
     void buildViewMenu();
-    PlayWindow& openPlayWindow();
     void setTabOrder();
     void creditChange(CreditField field, QLineEdit* edit);
     void storeAttribute(EditStep& step);
@@ -193,7 +185,7 @@ private:
     EditorState state_;
     std::unique_ptr<Dialogs> dialogs_;
     TAboutBox* aboutBox_ = nullptr;
-    PlayWindow* playWindow_ = nullptr;
+    PlayMenu* playMenu_ = nullptr;
     LevelsWindow* levelsWindow_ = nullptr;
     int refreshCount_ = 0;
     bool restoring_ = false; // the refresh after an undo or redo writes nothing
@@ -262,12 +254,6 @@ private:
     QAction* PasteBaddies1 = nullptr;
     QAction* About1 = nullptr;
     QAction* AllLevels1 = nullptr;
-    QAction* PlayGame1 = nullptr;
-    QAction* Pause1 = nullptr;
-    QAction* ResetSpectrum1 = nullptr;
-    QAction* RestartOnEdit1 = nullptr;
-    QAction* ChooseRom1 = nullptr;
-    QAction* SaveScreenshot1 = nullptr;
 };
 
 } // namespace zq

@@ -5,6 +5,7 @@
 
 #include "app/DefaultGame.h"
 #include "app/FileIO.h"
+#include "app/SaveChosenFile.h"
 #include "app/GameFiles.h"
 #include "app/UpDown.h"
 #include "files/Clipboard.h"
@@ -120,26 +121,7 @@ bool TForm1::saveAs(const QString& title, const QString& filter, const char* ext
 
 bool TForm1::saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes)
 {
-    const QString name = QString::fromStdString(forceExtension(chosen.toStdString(), extension));
-    if (name == QLatin1String(extension))
-        return false;
-    const QFileInfo target(name);
-    if (target.exists() || target.isSymLink()) {
-        if (!dialogs_->question("Overwrite?", "File already exists. Overwrite?"))
-            return false;
-        // A folder, a device, a write-protected file or a file in a folder
-        // that may not be changed (so it could not be deleted) is not replaced.
-        if (!target.isFile() || !target.isWritable() || !QFileInfo(target.absolutePath()).isWritable()) {
-            dialogs_->error("Error Saving Binary", "Could not overwrite your file.");
-            return false;
-        }
-    }
-    const QString failure = writeWholeFile(name, bytes);
-    if (!failure.isEmpty()) {
-        dialogs_->error(QString::fromLatin1(kProgramTitle), failure);
-        return false;
-    }
-    return true;
+    return saveChosenFile(*dialogs_, chosen, extension, bytes);
 }
 
 void TForm1::SaveAs1Click()

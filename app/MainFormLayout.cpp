@@ -5,7 +5,7 @@
 
 #include "app/LevelsWindow.h"
 #include "app/EditorFont.h"
-#include "app/PlayWindow.h"
+#include "app/PlayMenu.h"
 #include "app/UpDown.h"
 #include "gfx/FastIMG.h"
 
@@ -96,7 +96,7 @@ TForm1::~TForm1()
     // The controls outlive this object's members (the base class deletes
     // them): what they signal while they go (a credit box losing the focus)
     // must not reach the window any more.
-    delete playWindow_;
+    delete playMenu_;
     delete levelsWindow_;
     for (QObject* child : findChildren<QObject*>())
         disconnect(child, nullptr, this, nullptr);
@@ -246,7 +246,7 @@ void TForm1::buildMenu()
 
     buildEditMenu();
     buildViewMenu();
-    buildPlayMenu();
+    playMenu_ = new PlayMenu(*this, document_, *dialogs_, [this] { finishDrags(); });
 
     QMenu* about = menuBar()->addMenu("&About");
     About1 = about->addAction("&About...", this, &TForm1::About1Click);

@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 
 #include "app/LevelsWindow.h"
+#include "app/PlayMenu.h"
 #include "app/UpDown.h"
 
 #include <QAction>
@@ -35,6 +36,11 @@ void TForm1::AllLevels1Click()
     levelsWindow_->show();
     levelsWindow_->raise();
     levelsWindow_->activateWindow();
+}
+
+PlayWindow* TForm1::playWindow() const
+{
+    return playMenu_ ? playMenu_->playWindow() : nullptr;
 }
 
 void TForm1::goToLevel(int index)

@@ -1,11 +1,8 @@
 #include "app/PlayWindow.h"
 
-#include "app/Dialogs.h"
 #include "app/GameDocument.h"
 #include "app/RomSetting.h"
 #include "app/MachineView.h"
-#include "emu/Rom.h"
-#include "files/Snapshot.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -18,6 +15,7 @@ namespace {
 constexpr int kFrameMs = 20;
 // Behind by more than this, the clock skips ahead instead of running on.
 constexpr qint64 kMostFramesPerTick = 5;
+constexpr int kNoticeMs = 3000;
 
 } // namespace
 
@@ -43,9 +41,8 @@ PlayWindow::PlayWindow(const GameDocument& document, Dialogs& dialogs, QWidget* 
     frameTimer_.setInterval(kFrameMs);
     connect(&frameTimer_, &QTimer::timeout, this, &PlayWindow::tick);
     restartTimer_.setSingleShot(true);
-    connect(&restartTimer_, &QTimer::timeout, this, &PlayWindow::playGame);
+    connect(&restartTimer_, &QTimer::timeout, this, &PlayWindow::restartNow);
     picture_.SetSize(emu::kScreenWidth, emu::kScreenHeight, 32);
-    beeper_.start();
 }
 
 PlayWindow::~PlayWindow() = default;
@@ -61,9 +58,8 @@ bool PlayWindow::loadRom()
     return romReady_;
 }
 
-void PlayWindow::playGame()
+void PlayWindow::showBesideEditor()
 {
-    restartTimer_.stop();
     if (!isVisible() && parentWidget() && !placed_) {
         // First shown beside the editor.
         move(parentWidget()->frameGeometry().topRight() + QPoint(8, 0));
@@ -72,19 +68,57 @@ void PlayWindow::playGame()
     show();
     raise();
     activateWindow();
+}
+
+void PlayWindow::playGame()
+{
+    restartTimer_.stop();
+    showBesideEditor();
     if (loadRom()) {
-        machine_.reset();
-        machine_.loadSnapshot(document_.image().bytes());
-        keyboard_.applyTo(machine_);
-        ++starts_;
+        session_.startFromImage(document_.image());
+        started();
     }
-    sinceStart_.start();
     startClock();
 }
 
-void PlayWindow::restartSoon()
+void PlayWindow::playFromCheckpoint(int index)
 {
-    if (!isVisible() || restartTimer_.isActive())
+    if (index < 0 || std::size_t(index) >= session_.checkpointCount())
+        return;
+    restartTimer_.stop();
+    showBesideEditor();
+    if (loadRom()) {
+        session_.startFromCheckpoint(std::size_t(index), document_.image());
+        started();
+    }
+    startClock();
+}
+
+// A restart asked for by an edit: the window stays as it is, and so does
+// the focus.
+void PlayWindow::restartNow()
+{
+    restartTimer_.stop();
+    if (!isVisible() || !loadRom())
+        return;
+    session_.restart(document_.image());
+    started();
+    startClock();
+}
+
+void PlayWindow::started()
+{
+    keyboard_.applyTo(machine_);
+    ++starts_;
+    sinceStart_.start();
+}
+
+void PlayWindow::documentChanged()
+{
+    if (!isVisible() || !romReady_)
+        return;
+    if (session_.documentChanged(document_.image()) != emu::PlaySession::EditResponse::RestartDue ||
+        restartTimer_.isActive())
         return;
     const qint64 since = sinceStart_.isValid() ? sinceStart_.elapsed() : kRestartInterval;
     restartTimer_.start(int(std::max<qint64>(0, kRestartInterval - since)));
@@ -102,35 +136,26 @@ void PlayWindow::setPaused(bool paused)
     if (paused == paused_)
         return;
     paused_ = paused;
-    if (!paused_)
-        startClock();
-    else
-        frameTimer_.stop();
-    updateStatus();
+    startClock();
     emit pausedChanged(paused_);
 }
 
-void PlayWindow::chooseRom()
+void PlayWindow::takeCheckpoint()
 {
-    const QString name = dialogs_.openFileName("Choose a 48K ROM", "ZX Spectrum 48K ROM (*.rom *.bin);;All files (*)", ".");
-    if (name.isEmpty())
+    if (!romReady_)
         return;
-    if (emu::readRomFile(name.toStdString()).empty()) {
-        view_->setMessage(QStringLiteral("%1 is not a 16384-byte 48K ROM: the ROM in use stays.").arg(name));
-        return;
-    }
-    setOwnRom(name);
-    playGame();
+    const emu::Checkpoint& taken = session_.takeCheckpoint();
+    statusBar()->showMessage(QStringLiteral("Took %1").arg(QString::fromStdString(taken.name)), kNoticeMs);
+    emit checkpointsChanged();
 }
 
-void PlayWindow::saveScreenshot()
+void PlayWindow::rewind()
 {
-    const QString chosen = dialogs_.saveFileName("Save Screenshot", "PNG Pictures (*.png)", ".");
-    if (chosen.isEmpty())
+    if (!romReady_ || !session_.rewind())
         return;
-    const QString name = QString::fromStdString(forceExtension(chosen.toStdString(), ".png"));
-    if (!view_->shownPicture().save(name, "PNG"))
-        dialogs_.error(QString::fromLatin1(kProgramTitle), QStringLiteral("Cannot write file \"%1\".").arg(name));
+    keyboard_.applyTo(machine_);
+    // Play goes on from there, on the clock from now.
+    startClock();
 }
 
 QString PlayWindow::statusText() const
@@ -138,17 +163,27 @@ QString PlayWindow::statusText() const
     return status_->text();
 }
 
+// The clock runs while the window is shown and not paused; either way the
+// machine's picture is brought up to date.
 void PlayWindow::startClock()
 {
     clock_.start();
     framesRun_ = 0;
-    if (!paused_ && romReady_)
+    if (!paused_ && romReady_ && isVisible()) {
         frameTimer_.start();
-    else
+        if (!beeper_.active())
+            beeper_.start();
+    } else {
         frameTimer_.stop();
+    }
+    showMachine();
+    updateStatus();
+}
+
+void PlayWindow::showMachine()
+{
     machine_.renderScreen(picture_);
     view_->showFrame(picture_);
-    updateStatus();
 }
 
 void PlayWindow::tick()
@@ -160,11 +195,10 @@ void PlayWindow::tick()
     if (due <= framesRun_)
         return;
     for (; framesRun_ < due; ++framesRun_) {
-        machine_.runFrame();
+        session_.runFrame();
         beeper_.play(machine_);
     }
-    machine_.renderScreen(picture_);
-    view_->showFrame(picture_);
+    showMachine();
 }
 
 void PlayWindow::updateStatus()
@@ -173,16 +207,27 @@ void PlayWindow::updateStatus()
         status_->setText(QStringLiteral("No ROM"));
         return;
     }
-    status_->setText(QStringLiteral("%1 · ROM: %2%3")
+    const emu::Checkpoint* from = session_.startedFrom();
+    status_->setText(QStringLiteral("%1 · ROM: %2%3%4")
                          .arg(paused_ ? QStringLiteral("Paused") : QStringLiteral("Running"), romName_,
-                              beeper_.active() ? QString() : QStringLiteral(" · no sound")));
+                              beeper_.active() ? QString() : QStringLiteral(" · no sound"),
+                              from ? QStringLiteral(" · from ") + QString::fromStdString(from->name) : QString()));
 }
 
+void PlayWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    startClock();
+}
+
+// A closed window does not run: no frames, no sound, until it is shown again.
 void PlayWindow::closeEvent(QCloseEvent* event)
 {
     frameTimer_.stop();
     restartTimer_.stop();
+    beeper_.stop();
     keyboard_.releaseAll();
+    keyboard_.applyTo(machine_);
     QMainWindow::closeEvent(event);
 }
 

@@ -11,6 +11,8 @@
 #include "emu/Rom.h"
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -99,6 +101,73 @@ private slots:
         QKeyEvent ctrlZ(QEvent::ShortcutOverride, Qt::Key_Z, Qt::ControlModifier);
         QApplication::sendEvent(view, &ctrlZ);
         QVERIFY(ctrlZ.isAccepted());
+    }
+
+    void aRestartAfterAnEditLeavesTheFocusWhereTheUserTypes()
+    {
+        Editor e;
+        e.show();
+        action(e, "PlayGame1")->trigger();
+        PlayWindow* play = e.form->playWindow();
+        QTRY_VERIFY(play->machine().frameCount() > 10);
+        if (!action(e, "RestartOnEdit1")->isChecked())
+            action(e, "RestartOnEdit1")->trigger();
+        QLineEdit* title = e.edit("LabeledEdit1");
+        e.form->activateWindow();
+        title->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), title);
+        title->selectAll();
+        const int starts = play->starts();
+        // Typed where the focus is, as a user types: a restart comes
+        // between the two halves.
+        QTest::keyClicks(nullptr, "PLAY");
+        QTRY_VERIFY(play->starts() > starts);
+        QTest::keyClicks(nullptr, "TEST");
+        QCOMPARE(QApplication::focusWidget(), title);
+        QCOMPARE(title->text(), QString("PLAYTEST"));
+        QVERIFY(!play->isActiveWindow());
+        action(e, "RestartOnEdit1")->trigger();
+    }
+
+    void aClosedPlayWindowStandsStill()
+    {
+        Editor e;
+        action(e, "PlayGame1")->trigger();
+        PlayWindow* play = e.form->playWindow();
+        QTRY_VERIFY(play->machine().frameCount() > 10);
+        play->close();
+        action(e, "Pause1")->trigger();
+        action(e, "Pause1")->trigger();
+        action(e, "TakeCheckpoint1")->trigger();
+        const std::uint64_t frames = play->machine().frameCount();
+        QTest::qWait(200);
+        QCOMPARE(play->machine().frameCount(), frames);
+        QVERIFY(!play->isVisible());
+        // Playing from the checkpoint is playing: the window comes back.
+        e.form->findChild<QAction*>("Checkpoint1")->trigger();
+        QVERIFY(play->isVisible());
+        QTRY_VERIFY(play->machine().frameCount() > frames);
+        QVERIFY(play->statusText().contains("from Checkpoint 1"));
+    }
+
+    void lettersAndDigitsFollowWhereTheKeySits()
+    {
+        Editor e;
+        action(e, "PlayGame1")->trigger();
+        PlayWindow* play = e.form->playWindow();
+        // The key of a US "Q" on an AZERTY keyboard types "a".
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 24, 0, 0, "a");
+        QApplication::sendEvent(play->view(), &press);
+        QVERIFY(play->machine().keyDown(emu::Key::Q));
+        QVERIFY(!play->machine().keyDown(emu::Key::A));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, 24, 0, 0, "a");
+        QApplication::sendEvent(play->view(), &release);
+        QVERIFY(!play->machine().keyDown(emu::Key::Q));
+        // Its "1" key types "&", a symbol: by its place it is the Spectrum's 1.
+        QKeyEvent one(QEvent::KeyPress, Qt::Key_Ampersand, Qt::NoModifier, 10, 0, 0, "&");
+        QApplication::sendEvent(play->view(), &one);
+        QVERIFY(play->machine().keyDown(emu::Key::N1));
+        QVERIFY(!play->machine().keyDown(emu::Key::SymbolShift));
     }
 
     void aWrongRomIsSaidInTheWindowAndTheChoiceIsRemembered()
