@@ -14,6 +14,14 @@ namespace zq {
 
 namespace {
 
+#if defined(Q_OS_LINUX)
+constexpr emu::ScanCodes kScanCodes = emu::ScanCodes::Xkb;
+#elif defined(Q_OS_WIN)
+constexpr emu::ScanCodes kScanCodes = emu::ScanCodes::Windows;
+#else
+constexpr emu::ScanCodes kScanCodes = emu::ScanCodes::None;
+#endif
+
 // The Spectrum key a PC key stands for, if any.
 std::optional<std::pair<emu::HostKey, char32_t>> spectrumKey(const QKeyEvent& e)
 {
@@ -36,6 +44,15 @@ std::optional<std::pair<emu::HostKey, char32_t>> spectrumKey(const QKeyEvent& e)
     case Qt::Key_Insert: return std::pair{HostKey::Fire, U'\0'};
     default: break;
     }
+    // Letters and digits by where the key sits, unless Shift makes it type
+    // a Spectrum symbol ('!', '@', ...).
+    if (const char32_t placed = emu::usLetterOrDigitAt(kScanCodes, e.nativeScanCode())) {
+        const QString text = e.text();
+        const bool symbol = (e.modifiers() & Qt::ShiftModifier) && text.size() == 1 &&
+                            emu::isSpectrumSymbol(char32_t(text[0].unicode()));
+        if (!symbol)
+            return std::pair{HostKey::Character, placed};
+    }
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
         return std::pair{HostKey::Character, char32_t('a' + (key - Qt::Key_A))};
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
@@ -44,6 +61,11 @@ std::optional<std::pair<emu::HostKey, char32_t>> spectrumKey(const QKeyEvent& e)
     if (text.size() == 1 && text[0].unicode() > 32 && text[0].unicode() < 127)
         return std::pair{HostKey::Character, char32_t(text[0].unicode())};
     return std::nullopt;
+}
+
+bool isCheckpointKey(const QKeyEvent& e)
+{
+    return e.modifiers() == Qt::ControlModifier && e.key() >= Qt::Key_1 && e.key() <= Qt::Key_9;
 }
 
 // Presses are remembered by scan code, so the release finds them whatever
@@ -113,8 +135,10 @@ void MachineView::paintEvent(QPaintEvent*)
 
 bool MachineView::event(QEvent* e)
 {
-    // The Spectrum's keys reach the game, not the window's shortcuts.
-    if (e->type() == QEvent::ShortcutOverride && spectrumKey(*static_cast<QKeyEvent*>(e))) {
+    // The Spectrum's keys reach the game, not the window's shortcuts; but
+    // Ctrl with a digit plays from a checkpoint (Alt gives SYMBOL SHIFT).
+    if (e->type() == QEvent::ShortcutOverride && spectrumKey(*static_cast<QKeyEvent*>(e)) &&
+        !isCheckpointKey(*static_cast<QKeyEvent*>(e))) {
         e->accept();
         return true;
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 #include <utility>
 
 namespace zq::emu {
@@ -27,6 +28,24 @@ constexpr std::array<std::pair<char32_t, Key>, 25> kSymbols = {{
     {'/', Key::V}, {'*', Key::B}, {',', Key::N}, {'.', Key::M}, {'\\', Key::D},
 }};
 
+// The rows of a US keyboard from the digits down, as their scan codes run.
+constexpr std::string_view kDigitRow = "1234567890";
+constexpr std::string_view kTopRow = "qwertyuiop";
+constexpr std::string_view kHomeRow = "asdfghjkl";
+constexpr std::string_view kBottomRow = "zxcvbnm";
+
+struct RowStart {
+    std::string_view keys;
+    std::uint32_t xkb;     // first key's X11 key code
+    std::uint32_t windows; // first key's set 1 scan code
+};
+constexpr std::array<RowStart, 4> kRows = {{
+    {kDigitRow, 10, 0x02},
+    {kTopRow, 24, 0x10},
+    {kHomeRow, 38, 0x1E},
+    {kBottomRow, 52, 0x2C},
+}};
+
 bool characterPress(char32_t ch, std::vector<Key>& keys, bool& symbol)
 {
     if (ch >= 'A' && ch <= 'Z')
@@ -48,6 +67,23 @@ bool characterPress(char32_t ch, std::vector<Key>& keys, bool& symbol)
 }
 
 } // namespace
+
+char32_t usLetterOrDigitAt(ScanCodes codes, std::uint32_t code)
+{
+    if (codes == ScanCodes::None)
+        return 0;
+    for (const RowStart& row : kRows) {
+        const std::uint32_t first = codes == ScanCodes::Xkb ? row.xkb : row.windows;
+        if (code >= first && code - first < row.keys.size())
+            return char32_t(row.keys[code - first]);
+    }
+    return 0;
+}
+
+bool isSpectrumSymbol(char32_t ch)
+{
+    return std::any_of(kSymbols.begin(), kSymbols.end(), [ch](const auto& s) { return s.first == ch; });
+}
 
 bool HostKeyboard::press(int id, HostKey key, char32_t ch)
 {

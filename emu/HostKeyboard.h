@@ -22,6 +22,18 @@ class Machine48;
 
 enum class HostKey { Character, Shift, Symbol, Enter, Space, Backspace, Up, Down, Left, Right, Fire };
 
+// How the host numbers its keys: X11 and Wayland key codes (evdev + 8) on
+// Linux, scan code set 1 on Windows.
+enum class ScanCodes { None, Xkb, Windows };
+
+// The letter ('a'..'z') or digit ('0'..'9') on the key at `code` of a US
+// keyboard, or 0 for any other key: where a game's Q, A, O, P and 1..5 are,
+// whatever the layout prints on them (AZERTY, QWERTZ, Cyrillic, ...).
+char32_t usLetterOrDigitAt(ScanCodes codes, std::uint32_t code);
+
+// True for a character printed in red on a Spectrum key (SYMBOL SHIFT + key).
+bool isSpectrumSymbol(char32_t ch);
+
 class HostKeyboard {
 public:
     // A key went down. For HostKey::Character, `ch` is the character the

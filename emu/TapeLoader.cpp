@@ -33,6 +33,7 @@ TapeLoader::Status TapeLoader::start(std::span<const std::uint8_t> rom, std::spa
     limits_ = limits;
     image_.clear();
     keysTyped_ = 0;
+    keyPending_ = false;
     lastKeyFrame_ = 0;
     tapeStart_ = tapeStopped_ = 0;
     machine_->setEarSource(nullptr);
@@ -60,6 +61,7 @@ void TapeLoader::typeNextKey()
     machine_->poke(kLastK, kLoadKeys[keysTyped_]);
     machine_->poke(kFlags, std::uint8_t(machine_->peek(kFlags) | kNewKey));
     lastKeyFrame_ = frame;
+    keyPending_ = true;
     if (++keysTyped_ == kLoadKeys.size()) {
         tapeStart_ = machine_->tstates();
         player_.play(tapeStart_);
@@ -76,6 +78,12 @@ TapeLoader::Status TapeLoader::runOneFrame()
         status_ = Status::Done;
         return status_;
     }
+    // Once taken, a key is not watched again: what the loaded program does
+    // with FLAGS is its own business.
+    if (keyPending_ && !(machine_->peek(kFlags) & kNewKey))
+        keyPending_ = false;
+    if (keyPending_ && frame >= lastKeyFrame_ + std::uint64_t(limits_.keyWaitFrames))
+        return fail("the ROM did not read the keyboard");
     if (keysTyped_ == kLoadKeys.size() && !player_.playing() && tapeStopped_ == 0)
         tapeStopped_ = frame;
     if (tapeStopped_ != 0 && frame >= tapeStopped_ + std::uint64_t(limits_.framesAfterTape))

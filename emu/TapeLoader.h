@@ -22,9 +22,11 @@
 // ENTER.
 //
 // It fails when the ROM is not 16384 bytes, at once when libspectrum cannot
-// read the tape, after 45000 frames (15 emulated minutes) without reaching
-// the entry, and 1500 frames (30 s) after the tape has stopped without
-// reaching it (a tape of another program).
+// read the tape, when the ROM leaves a key code untaken for 390 frames (it
+// never reads the keyboard: within 10 emulated seconds of the start), after
+// 45000 frames (15 emulated minutes) without reaching the entry, and 1500
+// frames (30 s) after the tape has stopped without reaching it (a tape of
+// another program).
 
 #include "emu/Machine48.h"
 #include "emu/TapePlayer.h"
@@ -45,6 +47,7 @@ struct TapeLoadLimits {
     int frames = 45000;         // in all
     int framesAfterTape = 1500; // once the tape has stopped
     int bootFrames = 100;       // before the first key code
+    int keyWaitFrames = 390;    // for the ROM to take a key code
 };
 
 class TapeLoader {
@@ -89,6 +92,7 @@ private:
     std::vector<std::uint8_t> image_;
     std::size_t keysTyped_ = 0;
     std::uint64_t lastKeyFrame_ = 0;
+    bool keyPending_ = false; // the last key code typed is not taken yet
     std::uint64_t tapeStart_ = 0;   // T-state the tape started at
     std::uint64_t tapeStopped_ = 0; // frame it was first seen stopped, or 0
 };

@@ -130,5 +130,19 @@ TEST_F(TapeLoaderTest, AProgramThatNeverReachesTheEntryFailsWhenTheTapeHasStoppe
     EXPECT_LT(loader.frames(), 3000u);
 }
 
+TEST(TapeLoaderLimitsTest, ARomThatNeverReadsTheKeyboardIsGivenUpWithinTenSeconds)
+{
+    std::vector<std::uint8_t> rom(kRomSize, 0x00);
+    rom[0] = 0xF3; // DI
+    rom[1] = 0x76; // HALT
+    const std::vector<std::uint8_t> tap = {0x02, 0x00, 0xFF, 0xFF};
+    TapeLoader loader;
+    auto status = loader.start(rom, tap, FileKind::Tap);
+    while (status == TapeLoader::Status::Running)
+        status = loader.step(50);
+    EXPECT_EQ(status, TapeLoader::Status::Failed);
+    EXPECT_LE(loader.frames(), 500u);
+}
+
 } // namespace
 } // namespace zq::emu
