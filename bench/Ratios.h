@@ -19,8 +19,9 @@ struct Ratio {
     const char* what;
     const char* measured;
     const char* baseline;
-    double target; // at most
+    double target; // at most (at least, with atLeast)
     const char* counter = nullptr;
+    bool atLeast = false;
 };
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -46,7 +47,8 @@ public:
             double ratio = 0;
             if (!ratioOf(r, ratio))
                 continue;
-            std::printf("%-58s %7.2fx %7.1fx%s\n", r.what, ratio, r.target, ratio <= r.target ? "" : "  over");
+            const bool met = r.atLeast ? ratio >= r.target : ratio <= r.target;
+            std::printf("%-58s %7.2fx %7.2fx%s\n", r.what, ratio, r.target, met ? "" : r.atLeast ? "  under" : "  over");
         }
     }
 

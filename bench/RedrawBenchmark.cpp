@@ -175,7 +175,7 @@ void BM_EmulatedFrames(benchmark::State& state)
         machine.runFrame();
     state.counters["x_real_time"] = benchmark::Counter(double(state.iterations()) / 50, benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_EmulatedFrames)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EmulatedFrames)->Unit(benchmark::kMicrosecond)->Repetitions(3);
 
 // What one frame of the play window costs the window's thread: the frame,
 // its picture, and the copy the view paints from (the paint itself is the
@@ -209,6 +209,9 @@ int main(int argc, char** argv)
         {"One block-drag move (border, grid, 2x) / memcpy", "BM_BlockDragRedraw", "BM_BlockDragMemcpy", 2.0},
         {"Refresh drawing with air flow / memcpy", "BM_RefreshDrawing", "BM_RefreshMemcpy", 3.0},
         {"CLI: 79 levels to PNG at 2x / 79 bare starts", "BM_CliRenderAllLevels", nullptr, 1.5, "x_bare_starts"},
+        {"Rewind state / the 25 frames it covers", "BM_RewindState", "BM_TwentyFiveFrames", 0.02},
+        {"Start from a checkpoint with the game data / 1 ms", "BM_CheckpointStart", nullptr, 1.0, "x_1ms"},
+        {"Emulation flat out / real time (at least)", "BM_EmulatedFrames", nullptr, 150.0, "x_real_time", true},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

@@ -131,6 +131,19 @@ bool loadImage(const std::string& name, const Parsed& p, GameImage& image)
     return openSnapshot(image, bytes);
 }
 
+bool loadRunState(const std::string& name, RunState& state)
+{
+    ReadResult read;
+    if (!readAccepted(name, acceptedForOpen, " (over 4 MiB)", read))
+        return false;
+    const std::string error = decodeRunState(read.bytes, kindFromName(name), state);
+    if (!error.empty()) {
+        printError(name + ": " + error);
+        return false;
+    }
+    return true;
+}
+
 bool loadScreen(const std::string& name, std::vector<std::uint8_t>& screen)
 {
     ReadResult read;

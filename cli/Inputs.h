@@ -8,6 +8,7 @@
 // else the game image the program carries.
 
 #include "cli/Arguments.h"
+#include "files/MachineImage.h"
 #include "image/GameImage.h"
 
 #include <cstdint>
@@ -27,6 +28,10 @@ bool loadRom(const Parsed& p, std::vector<std::uint8_t>& rom);
 // Reads `name` into `image` with the checks of the editor's Open; reports
 // any failure and returns false.
 bool loadImage(const std::string& name, const Parsed& p, GameImage& image);
+
+// A machine state from a snapshot file (.szx as checkpoints are saved, or
+// .sna / .z80), with the checks of the editor's Open Checkpoint.
+bool loadRunState(const std::string& name, RunState& state);
 
 // A 6912-byte screen file.
 bool loadScreen(const std::string& name, std::vector<std::uint8_t>& screen);

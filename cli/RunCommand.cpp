@@ -4,10 +4,13 @@
 #include "files/Png.h"
 
 #include "emu/Machine48.h"
+#include "emu/PlaySession.h"
+#include "files/SnapshotFormats.h"
 #include "gfx/FastDIB.h"
 #include "image/GameImage.h"
 
 #include <array>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -122,8 +125,10 @@ int runRun(const Parsed& p)
         printError("run: --frames N is required, N from 0 to " + std::to_string(kMaxRunFrames));
         return kUsage;
     }
-    if (!p.has("--output") || p.value("--output").empty()) {
-        printError("run: -o OUT.png is required");
+    const std::string picture = p.value("--output");
+    const std::string stateOut = p.value("--save-state");
+    if (picture.empty() && stateOut.empty()) {
+        printError("run: -o OUT.png or --save-state OUT.szx is required");
         return kUsage;
     }
     std::vector<KeyPress> presses;
@@ -137,16 +142,35 @@ int runRun(const Parsed& p)
     std::vector<std::uint8_t> rom;
     if (!loadImage(p.positional[0], p, image) || !loadRom(p, rom))
         return kFailure;
+    auto from = std::make_unique<RunState>();
+    if (p.has("--from") && !loadRunState(p.value("--from"), *from))
+        return kFailure;
+
     emu::Machine48 machine;
     machine.loadRom(rom);
-    machine.loadSnapshot(image.bytes());
+    emu::PlaySession session(machine);
+    // As Play from Checkpoint: the state, with IMAGE's game data over it.
+    if (p.has("--from")) {
+        session.addCheckpoint(p.value("--from"), *from);
+        session.startFromCheckpoint(0, image);
+    } else {
+        session.startFromImage(image);
+    }
     for (int frame = 0; frame < frames; ++frame) {
         holdKeys(machine, presses, frame);
         machine.runFrame();
     }
-    TFastDIB picture;
-    machine.renderScreen(picture);
-    return writeOutput(p.value("--output"), encodePng(picture));
+    if (!stateOut.empty()) {
+        machine.takeState(*from);
+        const int written = writeOutput(stateOut, encodeRunState(*from));
+        if (written != kSuccess)
+            return written;
+    }
+    if (picture.empty())
+        return kSuccess;
+    TFastDIB shot;
+    machine.renderScreen(shot);
+    return writeOutput(picture, encodePng(shot));
 }
 
 } // namespace zq::cli

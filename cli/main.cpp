@@ -84,8 +84,8 @@ const std::vector<Command>& commands()
          "  .tap  the game's tape (as tap, with IN's screen memory as loading screen)\n"
          "  .tzx  the same six blocks as standard-speed data blocks\n",
          imageOptions(), 2, runConvert},
-        {"run", "IMAGE --frames N [--keys PRESSES] -o OUT.png",
-         "run the game image in the embedded Spectrum and save its picture",
+        {"run", "IMAGE --frames N [--keys PRESSES] [--from STATE.szx] [--save-state OUT.szx] [-o OUT.png]",
+         "run the game image in the embedded Spectrum and save its picture or state",
          "Resumes IMAGE in the embedded Spectrum 48K (OpenSE BASIC, or --rom FILE),\n"
          "runs N frames (0..1000000, 50 a second), then writes the picture with its\n"
          "border: 320 x 256, the 256 x 192 screen in the middle.\n"
@@ -95,8 +95,18 @@ const std::vector<Command>& commands()
          "                KEYS are names joined by '+': A..Z 0..9 ENTER SPACE CAPS\n"
          "                SYMBOL, and the Kempston joystick's JLEFT JRIGHT JUP JDOWN\n"
          "                JFIRE. Frames count from 0. Example: \"100:N,200-260:P+JFIRE\"\n"
-         "  -o, --output OUT.png   the file to write\n",
-         imageOptions({{"--frames", "", true}, {"--keys", "", true}, {"--output", "-o", true}}), 1, runRun},
+         "  --from STATE.szx   start from a saved machine state (a checkpoint of the\n"
+         "                play window, or any .szx, .z80 or .sna) with IMAGE's game\n"
+         "                data written over it, instead of from IMAGE itself\n"
+         "  --save-state OUT.szx   write the machine's state after the last frame\n"
+         "  -o, --output OUT.png   the picture to write\n"
+         "At least one of -o and --save-state is required.\n",
+         imageOptions({{"--frames", "", true},
+                       {"--keys", "", true},
+                       {"--from", "", true},
+                       {"--save-state", "", true},
+                       {"--output", "-o", true}}),
+         1, runRun},
     };
     return list;
 }

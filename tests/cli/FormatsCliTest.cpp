@@ -8,7 +8,10 @@
 #include "emu/Rom.h"
 #include "emu/Machine48.h"
 #include "gfx/FastDIB.h"
+#include "image/LayoutGrid.h"
+#include "image/LevelData.h"
 #include "image/MemoryMap.h"
+#include "render/Renderer.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +91,44 @@ Bytes keyEchoImage()
     image[25] = 1;
     image[26] = 2;
     return image;
+}
+
+// A script reaches level 37 of the sample once, keeps the machine's state,
+// then shows level 37 of an edited image from there in a few frames.
+TEST_F(FormatsCliTest, RunSavesAStateAndStartsAnotherImageFromIt)
+{
+    if (!haveRom())
+        GTEST_SKIP() << "no OpenSE ROM";
+    EXPECT_EQ(runTool({"run", "game.sna", "--frames", "10"}).status, 2);
+    const std::string keys = "160:G,166:3,172:7";
+    ToolRun r = runTool({"run", "game.sna", "--frames", "200", "--keys", keys, "--save-state", "at37.szx", "-o", "a.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = runTool({"run", "game.sna", "--from", "at37.szx", "--frames", "0", "-o", "b.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(work_ / "a.png"), readFile(work_ / "b.png"));
+
+    GameImage edited = image_;
+    const LevelRecord record = findLevelRecord(edited, 36);
+    const CellCodeTables codes;
+    for (int c = 0; c < CellCodeTables::columns(record.mirrored); ++c)
+        toggleCell(edited, record.offset, codes.code(record.mirrored, 9, c));
+    writeFile(work_ / "edited.sna", save48(edited));
+    r = runTool({"run", "edited.sna", "--from", "at37.szx", "--frames", "10", "-o", "c.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    PngPicture shown;
+    ASSERT_EQ(readPng(readFile(work_ / "c.png"), shown), "");
+    TFastDIB expected;
+    expected.SetSize(kLevelPictureWidth, kLevelPictureHeight, 32);
+    LevelRenderer renderer;
+    const CurrentLevel level = decodeLevel(edited, 36);
+    const RenderTarget target{edited, level, codes, expected};
+    renderer.drawBorder(target);
+    renderer.compose(target, ComposeHooks{});
+    int differing = 0;
+    for (int y = 16; y < kLevelPictureHeight; ++y) // below the viewer's top band
+        for (int x = 0; x < kLevelPictureWidth; ++x)
+            differing += shown.at(emu::kBorderSize + x, emu::kBorderSize + y) != expected.PixelAt(x, y);
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(FormatsCliTest, RunHoldsTheKeysAtTheirFramesAndWritesTheMachinesPicture)
