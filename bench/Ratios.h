@@ -48,7 +48,7 @@ public:
             if (!ratioOf(r, ratio))
                 continue;
             const bool met = r.atLeast ? ratio >= r.target : ratio <= r.target;
-            std::printf("%-58s %7.2fx %7.2fx%s\n", r.what, ratio, r.target, met ? "" : r.atLeast ? "  under" : "  over");
+            std::printf("%-58s %7.3gx %7.3gx%s\n", r.what, ratio, r.target, met ? "" : r.atLeast ? "  under" : "  over");
         }
     }
 
