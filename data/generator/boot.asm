@@ -191,20 +191,11 @@ sum_record:     call sum_bytes
                 call sum_bytes
                 pop af
                 push af
-                ld b,15
-                call modulo
-                ld hl,LEVEL_ATTRS
-                call add_hl_a
+                call level_attr
                 ld b,1
                 call sum_bytes
                 pop af
-                ld b,5
-                call modulo
-                add a,a
-                add a,a
-                add a,a
-                ld hl,BLOCK_PATTERNS
-                call add_hl_a
+                call level_pattern
                 ld b,8
                 ; falls through
 
@@ -216,13 +207,6 @@ sum_bytes:      ld a,d
                 ld e,a
                 inc hl
                 djnz sum_bytes
-                ret
-
-; add_hl_a: HL += A.
-add_hl_a:       add a,l
-                ld l,a
-                ret nc
-                inc h
                 ret
 
 drawn_sum:      dw 0    ; level_sum of the level last drawn

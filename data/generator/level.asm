@@ -41,12 +41,7 @@ draw_level:     push af
 
                 pop af
                 push af
-                ld b,15
-                call modulo
-                ld e,a
-                ld d,0
-                ld hl,LEVEL_ATTRS
-                add hl,de
+                call level_attr
                 ld a,(hl)
                 and 0x3F                ; ink and paper; no BRIGHT, no FLASH
                 ld (cell_attr),a
@@ -55,15 +50,7 @@ draw_level:     push af
                 ld (big_border),a
 
                 pop af
-                ld b,5
-                call modulo
-                add a,a
-                add a,a
-                add a,a
-                ld e,a
-                ld d,0
-                ld hl,BLOCK_PATTERNS
-                add hl,de
+                call level_pattern
                 ld (pattern_ptr),hl
 
                 call make_wall_tiles
@@ -76,6 +63,29 @@ draw_row:       push bc
                 ld a,b
                 cp 24
                 jr c,draw_row
+                ret
+
+; level_attr: HL = the attribute of level A (entry A mod 15); A, B destroyed.
+level_attr:     ld b,15
+                call modulo
+                ld hl,LEVEL_ATTRS
+                jr add_hl_a
+
+; level_pattern: HL = the block pattern of level A (pattern A mod 5); A, B
+; destroyed.
+level_pattern:  ld b,5
+                call modulo
+                add a,a
+                add a,a
+                add a,a
+                ld hl,BLOCK_PATTERNS
+                ; falls through
+
+; add_hl_a: HL += A.
+add_hl_a:       add a,l
+                ld l,a
+                ret nc
+                inc h
                 ret
 
 ; modulo: A = A mod B (B > 0); B kept.
