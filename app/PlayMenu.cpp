@@ -53,35 +53,22 @@ PlayMenu::PlayMenu(QMainWindow& window, GameDocument& document, Dialogs& dialogs
         a->setEnabled(false);
     fillCheckpointMenu();
 
-    connect(PlayGame1, &QAction::triggered, this, [this] {
-        beforeCommand_();
-        openWindow().playGame();
-    });
+    // Commands that start the game or open a dialog end the editor's
+    // strokes first; the others act on the machine as it stands.
+    onTrigger(PlayGame1, &PlayWindow::playGame, true);
     connect(Pause1, &QAction::triggered, this, [this] {
         PlayWindow& play = openWindow();
         play.setPaused(!play.paused());
     });
-    connect(ResetSpectrum1, &QAction::triggered, this, [this] { openWindow().resetSpectrum(); });
+    onTrigger(ResetSpectrum1, &PlayWindow::resetSpectrum, false);
     connect(RestartOnEdit1, &QAction::triggered, this, [this] { editModeChosen(RestartOnEdit1); });
     connect(LiveEdits1, &QAction::triggered, this, [this] { editModeChosen(LiveEdits1); });
-    connect(TakeCheckpoint1, &QAction::triggered, this, [this] { openWindow().takeCheckpoint(); });
-    connect(Rewind1, &QAction::triggered, this, [this] { openWindow().rewind(); });
-    connect(SaveCheckpoint1, &QAction::triggered, this, [this] {
-        beforeCommand_();
-        openWindow().saveCheckpointAs();
-    });
-    connect(OpenCheckpoint1, &QAction::triggered, this, [this] {
-        beforeCommand_();
-        openWindow().openCheckpoint();
-    });
-    connect(ChooseRom1, &QAction::triggered, this, [this] {
-        beforeCommand_();
-        openWindow().chooseRom();
-    });
-    connect(SaveScreenshot1, &QAction::triggered, this, [this] {
-        beforeCommand_();
-        openWindow().saveScreenshot();
-    });
+    onTrigger(TakeCheckpoint1, &PlayWindow::takeCheckpoint, false);
+    onTrigger(Rewind1, &PlayWindow::rewind, false);
+    onTrigger(SaveCheckpoint1, &PlayWindow::saveCheckpointAs, true);
+    onTrigger(OpenCheckpoint1, &PlayWindow::openCheckpoint, true);
+    onTrigger(ChooseRom1, &PlayWindow::chooseRom, true);
+    onTrigger(SaveScreenshot1, &PlayWindow::saveScreenshot, true);
     connect(&document_, &GameDocument::changed, this, [this] {
         if (playWindow_)
             playWindow_->documentChanged();
@@ -96,6 +83,15 @@ PlayMenu::~PlayMenu()
 PlayWindow* PlayMenu::playWindow() const
 {
     return playWindow_;
+}
+
+void PlayMenu::onTrigger(QAction* action, void (PlayWindow::*command)(), bool endStrokes)
+{
+    connect(action, &QAction::triggered, this, [this, command, endStrokes] {
+        if (endStrokes)
+            beforeCommand_();
+        (openWindow().*command)();
+    });
 }
 
 QAction* PlayMenu::item(const char* name, const char* caption, QKeySequence key)

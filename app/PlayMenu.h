@@ -37,6 +37,7 @@ public:
 
 private:
     QAction* item(const char* name, const char* caption, QKeySequence key = {});
+    void onTrigger(QAction* action, void (PlayWindow::*command)(), bool endStrokes);
     PlayWindow& openWindow();
     void editModeChosen(QAction* chosen);
     void fillCheckpointMenu();
