@@ -170,6 +170,23 @@ private slots:
         QVERIFY(!play->machine().keyDown(emu::Key::SymbolShift));
     }
 
+    void aScreenshotAsksBeforeItReplacesAFile()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("shot.png"), "old");
+        Editor e;
+        action(e, "PlayGame1")->trigger();
+        e.dialogs->fileNames = {dir.filePath("shot"), dir.filePath("shot")};
+        e.dialogs->answers = {false, true};
+        action(e, "SaveScreenshot1")->trigger();
+        QCOMPARE(readFile(dir.filePath("shot.png")), QByteArray("old"));
+        action(e, "SaveScreenshot1")->trigger();
+        QCOMPARE(e.dialogs->calls.filter("question:").size(), 2);
+        QImage shot;
+        QVERIFY(shot.load(dir.filePath("shot.png"), "PNG"));
+        QCOMPARE(shot.size(), e.form->playWindow()->view()->shownPicture().size());
+    }
+
     void aWrongRomIsSaidInTheWindowAndTheChoiceIsRemembered()
     {
         QTemporaryDir dir;
