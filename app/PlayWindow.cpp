@@ -194,6 +194,9 @@ void PlayWindow::tick()
         framesRun_ = due - kMostFramesPerTick;
     if (due <= framesRun_)
         return;
+    // Live, a stroke still being drawn reaches the game as it goes.
+    if (session_.editMode() == emu::EditMode::Live)
+        session_.documentChanged(document_.image());
     for (; framesRun_ < due; ++framesRun_) {
         session_.runFrame();
         beeper_.play(machine_);

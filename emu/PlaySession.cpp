@@ -65,12 +65,17 @@ PlaySession::EditResponse PlaySession::documentChanged(const GameImage& image)
     // Only the air-flow region's end can differ between the two images.
     const GameDataRegions before = gameDataRegions(written_);
     const GameDataRegions after = gameDataRegions(image);
+    bool wrote = false;
     for (std::size_t i = 0; i < after.size(); ++i) {
         const std::size_t end = std::max(before[i].end(), after[i].end());
         for (std::size_t at = after[i].offset; at < end; ++at)
-            if (image.get(at) != written_.get(at))
+            if (image.get(at) != written_.get(at)) {
                 machine_.poke(std::uint16_t(at - kHeaderSize + 0x4000), image.get(at));
+                wrote = true;
+            }
     }
+    if (!wrote)
+        return EditResponse::None;
     written_ = image;
     return EditResponse::Patched;
 }

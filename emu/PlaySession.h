@@ -58,9 +58,10 @@ public:
     void setEditMode(EditMode mode) { mode_ = mode; }
     EditMode editMode() const { return mode_; }
     enum class EditResponse { None, RestartDue, Patched };
-    // The document changed to `image`. Live: its changed game data bytes go
-    // into RAM at once (Patched). Restart: the caller restarts (RestartDue),
-    // when and as often as it sees fit.
+    // The document changed to `image`. Live: its game data bytes that differ
+    // from what the machine last got go into RAM at once (Patched; None when
+    // there were none). Restart: the caller restarts (RestartDue), when and
+    // as often as it sees fit. Cheap enough to ask every frame.
     EditResponse documentChanged(const GameImage& image);
 
     // One frame, keeping a rewind state every kRewindInterval frames.
