@@ -81,6 +81,8 @@ bool Machine48::step()
     bool boundary = true;
     if (!interruptTaken_ && frameT_ < kInterruptTStates && (t = z80ex_int(cpu_)) != 0) {
         interruptTaken_ = true;
+    } else if (z80ex_doing_halt(cpu_)) {
+        t = haltToFrameEnd();
     } else {
         t = z80ex_step(cpu_);
         boundary = z80ex_last_op_type(cpu_) == 0;
@@ -91,6 +93,17 @@ bool Machine48::step()
     if (frameT_ >= kFrameTStates)
         endFrame();
     return boundary;
+}
+
+// Halted, the CPU runs NOPs of 4 T-states each, R counting them, until an
+// interrupt; none comes before the frame ends (it was taken, or refused):
+// all of them at once.
+int Machine48::haltToFrameEnd()
+{
+    const int nops = (kFrameTStates - frameT_ + 3) / 4;
+    const unsigned r = z80ex_get_reg(cpu_, regR);
+    z80ex_set_reg(cpu_, regR, Z80EX_WORD((r & 0x80) | ((r + unsigned(nops)) & 0x7F)));
+    return 4 * nops;
 }
 
 void Machine48::endFrame()

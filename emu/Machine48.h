@@ -142,6 +142,7 @@ private:
     std::uint8_t readPort(std::uint16_t port) const;
     void writeUla(std::uint8_t v);
     bool step();
+    int haltToFrameEnd();
     void endFrame();
     void restartClock();
 
