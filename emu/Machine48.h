@@ -83,6 +83,7 @@ public:
     void releaseAllKeys();
     bool keyDown(Key k) const { return (halfRows_[std::size_t(halfRowOf(k))] & bitOf(k)) == 0; }
     void setKempston(std::uint8_t bits) { kempston_ = bits & kempston::All; }
+    std::uint8_t kempstonBits() const { return kempston_; }
 
     // The EAR input: a fixed level, or a source asked at each port read (a
     // tape player). The source, when set, wins; nullptr goes back to the

@@ -92,7 +92,7 @@ private slots:
         PlayWindow* play = e.form->playWindow();
         MachineView* view = play->view();
         // Past the title, the viewer shows level 1; N goes to level 2.
-        QTRY_VERIFY_WITH_TIMEOUT(play->machine().frameCount() > 170, 6000);
+        QTRY_VERIFY_WITH_TIMEOUT(play->machine().frameCount() > 170, 120000);
         QCOMPARE(play->machine().peek(kViewLevel), std::uint8_t(0));
         QTest::keyPress(view, Qt::Key_N);
         QTRY_COMPARE(play->machine().peek(kViewLevel), std::uint8_t(1));
@@ -185,6 +185,57 @@ private slots:
         QImage shot;
         QVERIFY(shot.load(dir.filePath("shot.png"), "PNG"));
         QCOMPARE(shot.size(), e.form->playWindow()->view()->shownPicture().size());
+    }
+
+    void theOtherKeysAreTheSpectrumsAndTheJoysticks()
+    {
+        Editor e;
+        action(e, "PlayGame1")->trigger();
+        PlayWindow* play = e.form->playWindow();
+        const emu::Machine48& m = play->machine();
+        using emu::Key;
+        const struct {
+            Qt::Key key;
+            std::vector<Key> keys;
+            std::uint8_t joystick;
+        } map[] = {
+            {Qt::Key_Backspace, {Key::CapsShift, Key::N0}, 0},
+            {Qt::Key_Control, {Key::SymbolShift}, 0},
+            {Qt::Key_Alt, {Key::SymbolShift}, 0},
+            {Qt::Key_Tab, {}, emu::kempston::Fire},
+            {Qt::Key_Insert, {}, emu::kempston::Fire},
+            {Qt::Key_Left, {Key::CapsShift, Key::N5}, emu::kempston::Left},
+            {Qt::Key_Down, {Key::CapsShift, Key::N6}, emu::kempston::Down},
+            {Qt::Key_Up, {Key::CapsShift, Key::N7}, emu::kempston::Up},
+            {Qt::Key_Right, {Key::CapsShift, Key::N8}, emu::kempston::Right},
+        };
+        for (const auto& k : map) {
+            QTest::keyPress(play->view(), k.key);
+            int down = 0;
+            for (int i = 0; i < emu::kKeyCount; ++i)
+                down += m.keyDown(Key(i));
+            QCOMPARE(down, int(k.keys.size()));
+            for (const Key want : k.keys)
+                QVERIFY(m.keyDown(want));
+            QCOMPARE(m.kempstonBits(), k.joystick);
+            QTest::keyRelease(play->view(), k.key);
+            QVERIFY(!m.keyDown(Key::CapsShift) && !m.keyDown(Key::SymbolShift) && m.kempstonBits() == 0);
+        }
+    }
+
+    void resetStartsTheRomAgain()
+    {
+        Editor e;
+        action(e, "PlayGame1")->trigger();
+        PlayWindow* play = e.form->playWindow();
+        QTRY_VERIFY(play->machine().frameCount() > 20);
+        QCOMPARE(play->machine().peek(addr::Signature), e.form->document().image().get(off::Signature));
+        action(e, "ResetSpectrum1")->trigger();
+        // Power on: the game's program is gone from RAM and the ROM starts.
+        QVERIFY(play->machine().frameCount() < 20);
+        QCOMPARE(play->machine().peek(addr::Signature), std::uint8_t(0));
+        QTRY_VERIFY(play->machine().frameCount() > 20);
+        QVERIFY(play->statusText().startsWith("Running"));
     }
 
     void aWrongRomIsSaidInTheWindowAndTheChoiceIsRemembered()
