@@ -7,6 +7,19 @@
 using namespace zq;
 using namespace zq::test;
 
+namespace {
+
+// Everything queued (repaint requests, the paints they lead to) handled.
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+} // namespace
+
 class PaintCountTest : public QObject {
     Q_OBJECT
 
@@ -17,12 +30,14 @@ private slots:
         e.show();
         TFastIMG* view = e.image("LevDisp");
         TFastIMG* pattern = e.image("FastIMG1");
-        QTest::qWait(50);
+        QTRY_VERIFY(view->paintCount() > 0);
+        settle();
         for (int step = 0; step < 16; ++step) { // Big Border and pattern changes on the way
             const int v = view->paintCount(), p = pattern->paintCount();
             const int cycles = e.form->refreshCount();
             e.clickUp("UpDown1");
-            QTest::qWait(20);
+            QTRY_VERIFY(view->paintCount() > v);
+            settle();
             QVERIFY(e.form->refreshCount() > cycles);
             QVERIFY(view->paintCount() - v <= 1);
             QVERIFY(pattern->paintCount() - p <= 1);
@@ -38,11 +53,13 @@ private slots:
         e.form->Refresh();
         const QPoint a(16 * 2 + 8, 16 * 6 + 8);
         e.press(view, a);
-        QTest::qWait(20);
+        QTRY_VERIFY(view->paintCount() > 0);
+        settle();
         for (int c = 3; c < 12; ++c) {
             const int v = view->paintCount();
             e.move(view, QPoint(16 * c + 8, a.y()));
-            QTest::qWait(20);
+            QTRY_VERIFY(view->paintCount() > v);
+            settle();
             QCOMPARE(view->paintCount() - v, 1);
         }
         e.release(view, a);
