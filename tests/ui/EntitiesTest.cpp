@@ -73,9 +73,38 @@ private slots:
         QVERIFY(!e.check("AirflowCheck1")->isChecked());
         QVERIFY(!e.check("CheckBox3")->isChecked());
         QVERIFY(!airflowControlsEnabled(e));
-        // Enemy marks are drawn, item markers are not.
+        // Enemy marks are drawn, item markers are not: against the plain
+        // picture, every occupied slot's square changes and nothing else.
+        const auto picture = [&e] {
+            std::vector<std::uint32_t> pixels;
+            for (int y = 0; y < kLevelPictureHeight; ++y)
+                for (int x = 0; x < kLevelPictureWidth; ++x)
+                    pixels.push_back(e.form->state().levelPicture.PixelAt(x, y));
+            return pixels;
+        };
+        const std::vector<std::uint32_t> marked = picture();
         e.check("CheckBox2")->click();
         QVERIFY(!e.check("CheckBox2")->isChecked());
+        const std::vector<std::uint32_t> plain = picture();
+        std::vector<bool> inSquare(plain.size(), false);
+        int occupied = 0;
+        for (const EnemySlot& slot : e.form->state().enemies) {
+            if (slot.column == 0)
+                continue;
+            ++occupied;
+            int changed = 0;
+            for (int y = 8 * slot.row; y < std::min(8 * slot.row + 16, kLevelPictureHeight); ++y)
+                for (int x = 8 * slot.column; x < std::min(8 * slot.column + 16, kLevelPictureWidth); ++x) {
+                    const std::size_t i = std::size_t(y * kLevelPictureWidth + x);
+                    inSquare[i] = true;
+                    changed += marked[i] != plain[i];
+                }
+            QVERIFY(changed > 0);
+        }
+        QVERIFY(occupied > 0);
+        for (std::size_t i = 0; i < plain.size(); ++i)
+            if (!inSquare[i])
+                QVERIFY2(marked[i] == plain[i], qPrintable(QString::number(i)));
     }
 
     void enemyPanelShowsTheSlots()
