@@ -1,14 +1,18 @@
-// Level pictures from the window: Export All writes the 79 files that
-// zelquor-cli render writes for the same image, and Export Level Picture
-// writes the shown level with the ticked mode's overlay at 1x or 2x.
+// Level pictures from the window: Export All writes the 79 levels, Export
+// Level Picture the shown level with the ticked mode's overlay at 1x or 2x;
+// each file decoded is the renderer's picture pixel for pixel. A write that
+// fails is said and stops the export.
 
 #include "TestSupport.h"
+#include "HostileFiles.h"
+
+#include "render/LevelScene.h"
+#include "tests/cli/PngReader.h"
 
 #include <QAction>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -18,14 +22,23 @@ using namespace zq::test;
 
 namespace {
 
-QByteArray cliRender(const QString& snapshot, int level, const QStringList& options, const QString& out)
+// The file as pixels, and the renderer's picture of the same level: the
+// number of pixels that differ, or -1 when the file is no PNG of that size.
+int differingPixels(const QString& file, const GameImage& image, int level, EditMode mode, int scale, int area = 0)
 {
-    QProcess p;
-    p.start(QString::fromLatin1(ZELQUOR_CLI),
-            QStringList{"render", snapshot, "--level", QString::number(level), "-o", out} + options);
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return {};
-    return readFile(out);
+    const QByteArray bytes = readFile(file);
+    PngPicture png;
+    if (readPng(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), png) != "")
+        return -1;
+    TFastDIB expected;
+    if (!drawLevelPicture(image, level, mode, scale, expected, area) || png.width != expected.Width() ||
+        png.height != expected.Height())
+        return -1;
+    int differing = 0;
+    for (int y = 0; y < png.height; ++y)
+        for (int x = 0; x < png.width; ++x)
+            differing += png.at(x, y) != expected.PixelAt(x, y);
+    return differing;
 }
 
 } // namespace
@@ -37,12 +50,11 @@ class ExportTest : public QObject {
     QString path(const QString& name) const { return dir_.filePath(name); }
 
 private slots:
-    void exportAllWritesTheCliRenders()
+    void exportAllWritesEveryLevelAsTheRendererDrawsIt()
     {
         Editor e;
         e.choose("ComboBox1", (e.combo("ComboBox1")->currentIndex() + 1) % 6); // level 1's ink
-        e.dialogs->fileNames = {path("edited.sna")};
-        e.form->SaveAs1Click();
+        const GameImage edited = e.form->document().image();
         QVERIFY(QDir().mkpath(path("levels")));
 
         e.dialogs->fileNames = {path("levels")};
@@ -50,11 +62,10 @@ private slots:
         QCOMPARE(e.dialogs->calls.last(), QString("folder: Export All Levels | ."));
         const QStringList written = QDir(path("levels")).entryList({"*.png"}, QDir::Files, QDir::Name);
         QCOMPARE(written.size(), kLevelCount);
-        for (int level = 1; level <= kLevelCount; ++level) {
-            const QString name = QString("level%1.png").arg(level, 2, 10, QLatin1Char('0'));
-            const QByteArray cli = cliRender(path("edited.sna"), level, {"--scale", "2"}, path("cli.png"));
-            QVERIFY2(!cli.isEmpty(), qPrintable(name));
-            QVERIFY2(readFile(path("levels/" + name)) == cli, qPrintable(name));
+        for (int level = 0; level < kLevelCount; ++level) {
+            const QString name = QString("level%1.png").arg(level + 1, 2, 10, QLatin1Char('0'));
+            QVERIFY2(differingPixels(path("levels/" + name), edited, level, EditMode::Blocks, 2) == 0,
+                     qPrintable(name));
         }
 
         // A second export asks once before it overwrites; No writes nothing.
@@ -69,17 +80,57 @@ private slots:
     void exportPictureHasTheOverlayAndTheScale()
     {
         Editor e;
+        const GameImage& image = e.form->document().image();
         e.gotoLevel(6);
         e.check("CheckBox2")->click(); // enemies
         e.dialogs->fileNames = {path("small")};
         e.dialogs->filters = {"PNG Picture, at the Spectrum's size (*.png)"};
         e.form->ExportPicture1Click();
-        QCOMPARE(readFile(path("small.png")),
-                 cliRender(QString::fromLatin1(ZELQUOR_SAMPLE_SNAPSHOT), 7, {"--enemies"}, path("cli.png")));
+        QCOMPARE(differingPixels(path("small.png"), image, 6, EditMode::Enemies, 1), 0);
         e.dialogs->fileNames = {path("big.png")};
         e.form->ExportPicture1Click();
-        QCOMPARE(readFile(path("big.png")), cliRender(QString::fromLatin1(ZELQUOR_SAMPLE_SNAPSHOT), 7,
-                                                      {"--enemies", "--scale", "2"}, path("cli.png")));
+        QCOMPARE(differingPixels(path("big.png"), image, 6, EditMode::Enemies, 2), 0);
+
+        // In air-flow mode the area shown is highlighted: the third one.
+        int level = -1;
+        for (int i = 0; i < kLevelCount && level < 0; ++i) {
+            AirflowRecord rec;
+            readAirflowRecord(image, airflowRecordOffset(i), rec);
+            if (rec.n >= 2 && !isSharedAirflowLevel(i + 1))
+                level = i;
+        }
+        QVERIFY(level >= 0);
+        e.gotoLevel(level);
+        e.check("AirflowCheck1")->click();
+        e.clickUp("AreaUD");
+        e.clickUp("AreaUD");
+        e.dialogs->fileNames = {path("air.png")};
+        e.form->ExportPicture1Click();
+        QCOMPARE(differingPixels(path("air.png"), image, level, EditMode::Airflow, 2, 2), 0);
+        QVERIFY(differingPixels(path("air.png"), image, level, EditMode::Airflow, 2, 0) > 0);
+    }
+
+    void aFailedWriteIsSaidAndEndsTheExport()
+    {
+        Editor e;
+        QVERIFY(QDir().mkpath(path("full")));
+        int saves = 0;
+        Devices full({{}, [&saves](const QString& name) {
+                          ++saves;
+                          return std::make_unique<FillingSaveFile>(name, 100);
+                      }});
+        e.dialogs->fileNames = {path("full/one.png")};
+        e.form->ExportPicture1Click();
+        QVERIFY(e.dialogs->calls.last().startsWith("error: "));
+        QVERIFY(!QFile::exists(path("full/one.png")));
+
+        e.dialogs->fileNames = {path("full")};
+        saves = 0;
+        e.form->ExportAll1Click();
+        QVERIFY(e.dialogs->calls.last().startsWith("error: "));
+        QCOMPARE(e.dialogs->calls.filter("error: ").size(), 2);
+        QCOMPARE(saves, 1);
+        QVERIFY(QDir(path("full")).entryList(QDir::Files).isEmpty());
     }
 
     void fileMenuAccessKeysAreUnique()
