@@ -159,7 +159,11 @@ TEST_F(CliTest, InfoShowsTheLevelValuesOfAnEditedImage)
     }
     setEnemiesPattern(edited, 2, 4);
     setBurstTime(edited, 2, 99);
+    // Item 0x21 on a mirrored level in the lower list: column 2 from the
+    // left, row 1 of the lower part.
     edited.set(itemOffset(2), 0x21);
+    edited.set(off::MirrorBitmap, std::uint8_t(edited.get(off::MirrorBitmap) | 0x20));
+    edited.set(off::LowerItemList, 3);
     writeFile(work_ / "edited.sna", save48(edited));
 
     const ToolRun r = runTool({"info", "edited.sna"});
@@ -169,10 +173,7 @@ TEST_F(CliTest, InfoShowsTheLevelValuesOfAnEditedImage)
     const std::string line = r.out.substr(start, r.out.find('\n', start) - start);
     EXPECT_NE(line.find("ink Yellow, paper Red, Big Border on"), std::string::npos) << line;
     EXPECT_NE(line.find("enemies 2, enemies pattern 5, burst time 99"), std::string::npos) << line;
-    const ItemPosition at = itemPosition(0x21, itemPlacementState(edited, 2, findLevelRecord(edited, 2).mirrored));
-    EXPECT_NE(line.find("item 0x21 at (" + std::to_string(at.x) + ", " + std::to_string(at.y) + ")"),
-              std::string::npos)
-        << line;
+    EXPECT_NE(line.find("item 0x21 at (16, 136)"), std::string::npos) << line;
     // Levels 18, 33, ... share the colours.
     EXPECT_NE(r.out.find("Level 18: "), std::string::npos);
     const std::size_t l18 = r.out.find("Level 18: ");
@@ -250,12 +251,20 @@ TEST_F(CliTest, RenderedOverlaysFollowTheEditorsRules)
 
     // Items: a bright white checker at the item position, cyan at its mirror.
     const test::PngPicture items = renderPng({"--level", "1", "--items"});
-    const ItemPosition at =
-        itemPosition(itemByte(image_, 0), itemPlacementState(image_, 0, findLevelRecord(image_, 0).mirrored));
-    ASSERT_LT(at.y + 1, 192);
-    EXPECT_EQ(items.at(at.x, at.y), 0xFFFFFFu);
-    EXPECT_EQ(items.at(at.x + 1, at.y + 1), 0xFFFFFFu);
-    EXPECT_EQ(items.at(255 - at.x, at.y), 0x00CACAu);
+    // The item byte's high nibble counts columns of 8 pixels (from the right
+    // on a full-width level), its low nibble rows of 8 (from row 16 of the
+    // screen on a level in the lower list).
+    const std::uint8_t byte = image_.get(off::ItemTable);
+    bool lower = false;
+    for (std::size_t i = 0; i < kLowerItemCount; ++i)
+        lower = lower || image_.get(off::LowerItemList + i) == 1;
+    const bool mirrored = (image_.get(off::MirrorBitmap) & 0x80) != 0;
+    const int x = mirrored ? 8 * (byte >> 4) : 240 - 8 * (byte >> 4);
+    const int y = 8 * (byte & 15) + (lower ? 128 : 0);
+    ASSERT_LT(y + 1, 192);
+    EXPECT_EQ(items.at(x, y), 0xFFFFFFu);
+    EXPECT_EQ(items.at(x + 1, y + 1), 0xFFFFFFu);
+    EXPECT_EQ(items.at(255 - x, y), 0x00CACAu);
 
     // Air flow: grey marks the first area on level 1, which owns its record;
     // level 2 shares level 1's record and shows no highlight.

@@ -1,4 +1,5 @@
 #include "files/Snapshot.h"
+#include "tests/RomSwapBytes.h"
 
 #include "image/GameImage.h"
 
@@ -127,7 +128,7 @@ TEST(Snapshot128Test, FileLayout)
     // The image now carries the routine at 0x5B00 and nothing else changed.
     GameImage expected = before;
     for (std::size_t i = 0; i < kRomSwapSize; ++i)
-        expected.set(off::RomSwap + i, kRomSwapRoutine[i]);
+        expected.set(off::RomSwap + i, test::kExpectedRomSwap[i]);
     EXPECT_EQ(image, expected);
     EXPECT_TRUE(std::equal(file.begin(), file.begin() + 49179, image.bytes().begin()));
 
@@ -156,7 +157,7 @@ TEST(Snapshot128Test, ExportTwiceGivesTheSameFileAndLeavesThePagingByte)
         EXPECT_EQ(first[off::PagingByte], paging);
         // A 48K save after the export carries the routine.
         const auto saved = save48(image);
-        EXPECT_TRUE(std::equal(kRomSwapRoutine.begin(), kRomSwapRoutine.end(), saved.begin() + off::RomSwap));
+        EXPECT_TRUE(std::equal(test::kExpectedRomSwap.begin(), test::kExpectedRomSwap.end(), saved.begin() + off::RomSwap));
     }
 }
 

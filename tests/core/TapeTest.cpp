@@ -16,6 +16,15 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A tape block's check byte: every byte before it XORed together.
+std::uint8_t parity(std::span<const std::uint8_t> bytes)
+{
+    std::uint8_t x = 0;
+    for (const std::uint8_t b : bytes)
+        x ^= b;
+    return x;
+}
+
 struct Block {
     std::size_t start = 0; // offset of the length word in the file
     Bytes body;            // flag ... checksum
@@ -80,7 +89,7 @@ TEST(TapeTest, SixBlocksWithTheirHeadersAndChecksums)
         ASSERT_EQ(b.size(), lengths[i]) << i;
         EXPECT_EQ(b.front(), i % 2 == 0 ? 0x00 : 0xFF) << i;
         // The last byte is the XOR of all the others, flag included.
-        EXPECT_EQ(b.back(), xorOf(std::span(b).first(b.size() - 1))) << i;
+        EXPECT_EQ(b.back(), parity(std::span(b).first(b.size() - 1))) << i;
     }
     EXPECT_EQ(blocks[2].start, 170u);
     EXPECT_EQ(blocks[4].start, 170u + 6937u);
@@ -135,7 +144,7 @@ TEST(TapeTest, CodeBlockIsTheImageFrom0x6194)
         expectedChanged.push_back(data + at - 8623);
     std::sort(expectedChanged.begin(), expectedChanged.end());
     EXPECT_EQ(changed, expectedChanged);
-    EXPECT_EQ(edited.back(), std::uint8_t(0xFF ^ xorOf(std::span(edited).subspan(data, 40556))));
+    EXPECT_EQ(edited.back(), std::uint8_t(0xFF ^ parity(std::span(edited).subspan(data, 40556))));
     EXPECT_EQ(edited.back(), std::uint8_t(tape.back() ^ 0x5A ^ 0x21 ^ 0x04 ^ 0x80));
 
     // Memory below 0x6194 outside the screen, and the snapshot header, are
@@ -230,7 +239,7 @@ TEST(ScreenImportTest, ReachesTheImageAndTheTape)
     const GameImage before = image;
     LoadingScreen screen = LoadingScreen::fromImage(image);
     EXPECT_TRUE(std::equal(screen.bytes().begin(), screen.bytes().end(), image.bytes().begin() + 27));
-    EXPECT_EQ(screen.checksum(), std::uint8_t(0xFF ^ xorOf(screen.bytes())));
+    EXPECT_EQ(screen.checksum(), std::uint8_t(0xFF ^ parity(screen.bytes())));
     const Bytes scr = someScreen(0x42);
 
     ASSERT_TRUE(importScreen(scr, screen, image));

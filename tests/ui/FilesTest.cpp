@@ -3,6 +3,7 @@
 // level and enemy clipboards.
 
 #include "TestSupport.h"
+#include "tests/RomSwapBytes.h"
 
 #include "app/GameFiles.h"
 
@@ -135,7 +136,7 @@ private slots:
         const QByteArray file = readFile(path("big.sna"));
         QCOMPARE(file.size(), qsizetype(kSnapshot128Size));
         for (std::size_t i = 0; i < kRomSwapSize; ++i)
-            QCOMPARE(e.byte(off::RomSwap + i), kRomSwapRoutine[i]);
+            QCOMPARE(e.byte(off::RomSwap + i), kExpectedRomSwap[i]);
         QCOMPARE(file.left(qsizetype(kImageSize)), imageBytes(e.form->document().image()));
 
         e.poke(off::LevelRecords, 0x77);
