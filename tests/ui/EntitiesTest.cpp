@@ -75,13 +75,7 @@ private slots:
         QVERIFY(!airflowControlsEnabled(e));
         // Enemy marks are drawn, item markers are not: against the plain
         // picture, every occupied slot's square changes and nothing else.
-        const auto picture = [&e] {
-            std::vector<std::uint32_t> pixels;
-            for (int y = 0; y < kLevelPictureHeight; ++y)
-                for (int x = 0; x < kLevelPictureWidth; ++x)
-                    pixels.push_back(e.form->state().levelPicture.PixelAt(x, y));
-            return pixels;
-        };
+        const auto picture = [&e] { return pixelsOf(e.form->state().levelPicture); };
         const std::vector<std::uint32_t> marked = picture();
         e.check("CheckBox2")->click();
         QVERIFY(!e.check("CheckBox2")->isChecked());

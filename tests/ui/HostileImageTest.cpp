@@ -319,13 +319,7 @@ private slots:
             image.set(off::LowerItemList + i, std::uint8_t(i + 1)); // levels 1..13 in the lower part
         Editor e;
         CHECKED(openImage(e, path("items.sna"), imageBytes(image)));
-        const auto picture = [&e] {
-            std::vector<std::uint32_t> pixels;
-            for (int y = 0; y < kLevelPictureHeight; ++y)
-                for (int x = 0; x < kLevelPictureWidth; ++x)
-                    pixels.push_back(e.form->state().levelPicture.PixelAt(x, y));
-            return pixels;
-        };
+        const auto picture = [&e] { return pixelsOf(e.form->state().levelPicture); };
         for (int level : {0, 5, 12, 13, 30, 78}) {
             e.gotoLevel(level);
             const std::vector<std::uint32_t> plain = picture();

@@ -20,6 +20,7 @@
 
 #include <deque>
 #include <memory>
+#include <vector>
 
 namespace zq::test {
 
@@ -42,6 +43,16 @@ inline void writeFile(const QString& name, const QByteArray& bytes)
 inline QByteArray imageBytes(const GameImage& image)
 {
     return QByteArray(reinterpret_cast<const char*>(image.bytes().data()), qsizetype(image.bytes().size()));
+}
+
+// A picture's pixels row by row from the top, to compare two states of it.
+inline std::vector<std::uint32_t> pixelsOf(const TFastDIB& picture)
+{
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x)
+            pixels.push_back(picture.PixelAt(x, y));
+    return pixels;
 }
 
 // Scripted answers; every call is recorded as "kind: text".
