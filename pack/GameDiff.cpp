@@ -54,8 +54,8 @@ void layoutLines(const PackLevel& a, const PackLevel& b, const std::string& at, 
 void enemyLines(const PackEnemies& a, const PackEnemies& b, const std::string& at, Lines& out)
 {
     const std::size_t before = out.size();
-    for (std::size_t s = 0; s < a.slots.size(); ++s) {
-        const PackEnemy &x = a.slots[s], &y = b.slots[s];
+    for (std::size_t s = 0; s < a.slot.size(); ++s) {
+        const PackEnemy &x = a.slot[s], &y = b.slot[s];
         const std::string slot = at + "enemy " + std::to_string(s + 1) + " ";
         if (x == y)
             continue;

@@ -37,7 +37,7 @@ struct PackEnemy {
 };
 
 struct PackEnemies {
-    std::array<PackEnemy, kEnemySlotCount> slots{};
+    std::array<PackEnemy, kEnemySlotCount> slot{};
     int pattern = 1; // the enemies pattern as shown, 1..8
     int burstTime = 0;
     // The 16 bytes of the entry when they hold bits the fields above do not

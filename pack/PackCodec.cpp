@@ -72,8 +72,8 @@ void writeLayoutRows(GameImage& image, const LevelRecord& record, const std::vec
 PackEnemies decodeEnemyEntry(const std::array<std::uint8_t, kEnemyEntrySize>& bytes)
 {
     PackEnemies enemies;
-    for (std::size_t i = 0; i < enemies.slots.size(); ++i)
-        enemies.slots[i] = decodeEnemy(bytes[2 * i], bytes[2 * i + 1]);
+    for (std::size_t i = 0; i < enemies.slot.size(); ++i)
+        enemies.slot[i] = decodeEnemy(bytes[2 * i], bytes[2 * i + 1]);
     enemies.pattern = shownPattern(bytes[kEnemiesPatternByte]);
     enemies.burstTime = bytes[kBurstTimeByte];
     if (encodeEnemyEntry(enemies) != bytes)
@@ -84,10 +84,10 @@ PackEnemies decodeEnemyEntry(const std::array<std::uint8_t, kEnemyEntrySize>& by
 std::array<std::uint8_t, kEnemyEntrySize> encodeEnemyEntry(const PackEnemies& enemies)
 {
     std::array<std::uint8_t, kEnemyEntrySize> bytes = enemies.raw.value_or(std::array<std::uint8_t, kEnemyEntrySize>{});
-    for (std::size_t i = 0; i < enemies.slots.size(); ++i) {
-        if (enemies.raw && decodeEnemy(bytes[2 * i], bytes[2 * i + 1]) == enemies.slots[i])
+    for (std::size_t i = 0; i < enemies.slot.size(); ++i) {
+        if (enemies.raw && decodeEnemy(bytes[2 * i], bytes[2 * i + 1]) == enemies.slot[i])
             continue;
-        const auto record = encodeEnemy(enemies.slots[i]);
+        const auto record = encodeEnemy(enemies.slot[i]);
         bytes[2 * i] = record[0];
         bytes[2 * i + 1] = record[1];
     }

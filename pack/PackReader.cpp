@@ -225,8 +225,8 @@ bool Reader::enemies(const Json& object, const std::string& where, PackEnemies& 
         return false;
     if (!slots->is_array() || slots->size() != std::size_t(kEnemySlotCount))
         return fail(where, "\"enemies\" must be a list of 7 slots");
-    for (std::size_t i = 0; i < enemies.slots.size(); ++i)
-        if (!enemy((*slots)[i], where + ": enemy " + std::to_string(i + 1), enemies.slots[i]))
+    for (std::size_t i = 0; i < enemies.slot.size(); ++i)
+        if (!enemy((*slots)[i], where + ": enemy " + std::to_string(i + 1), enemies.slot[i]))
             return false;
     if (!number(*pattern, "enemiesPattern", where, 1, 8, enemies.pattern) ||
         !number(*burst, "burstTime", where, 0, 255, enemies.burstTime))

@@ -36,7 +36,7 @@ std::string hexValue(unsigned value, int digits)
 Json enemiesJson(const PackEnemies& enemies)
 {
     Json slots = Json::array();
-    for (const PackEnemy& e : enemies.slots)
+    for (const PackEnemy& e : enemies.slot)
         slots.push_back(e.type == kEmptyEnemyType ? Json("empty") : Json::array({e.type, e.column, e.row}));
     return slots;
 }
