@@ -1,39 +1,44 @@
 #pragma once
 // Level packs as text: UTF-8 JSON that names its format and version and the
 // game it belongs to (the ten signature bytes at 0xF5BC in hex), written in
-// a stable order with two-space indents, one layout or pattern row a line
-// and each small object (an enemy, an attribute) on one line, so that one
-// changed block is one changed line in a diff.
+// a stable order with two-space indents, one layout or pattern row, enemy
+// slot, air-flow area or table entry a line, so that one changed block is
+// one changed line in a diff:
 //
 //   {
 //     "format": "zelquor-level-pack",
 //     "version": 1,
-//     "game": "F3C3...",
-//     "levels": [
-//       {
-//         "level": 1,
-//         "kind": "mirrored",
-//         "layout": [
-//           "##############",
-//           ...22 rows
-//         ],
-//         "enemies": [
-//           {"type": 5, "column": 10, "row": 6},
-//           "empty",
-//           ...7 slots
-//         ],
-//         "enemiesPattern": 6,
-//         "burstTime": 182,
-//         "item": {"byte": "0x55", "x": 40, "y": 168},
-//         "bubble": "Water",
-//         "airflow": {"gapSet": 0, "areas": [{"column": 3, "row": 10, "width": 2, "height": 3, "direction": "right"}]}
+//     "game": "F3319061FD213A5CED56",
+//     "levels": [{
+//       "level": 1, "kind": "mirrored",
+//       "layout": [
+//         "##############",            22 rows, 14 '#'/'.' for a mirrored
+//         ...                          level's stored half, 28 for a full one
+//       ],
+//       "enemies": [
+//         [5, 10, 6],                  [type, column, row]
+//         "empty",                     7 slots in all
+//         ...
+//       ],
+//       "enemiesPattern": 6, "burstTime": 182, "item": {"byte": "0x55", "x": 40, "y": 168},
+//       "bubble": "Water",
+//       "airflow": {                   on the level that owns the record
+//         "gapSet": 0,
+//         "areas": [
+//           {"rect": [3, 10, 2, 3], "direction": "right"}      column, row, width, height
+//         ]
 //       }
+//     }, {
+//       "level": 2, ...
+//     }],
+//     "attributes": [
+//       {"level": 1, "ink": "Yellow", "paper": "Blue", "bigBorder": false},
+//       ...
 //     ],
-//     "attributes": [{"level": 1, "ink": "Yellow", "paper": "Blue", "bigBorder": false}, ...],
 //     "patterns": [{"level": 1, "rows": ["#.#.#.#.", ...8 rows]}, ...],
 //     "credits": {"title": "...", "company": "...", "author": "..."},
-//     "lowerItemList": [3, 7, ...],
-//     "unused": [{"address": "0x7400", "bytes": "00FF..."}]
+//     "lowerItemList": [1, 5, ...],
+//     "unused": [{"address": "0x7225", "fill": "0x00", "length": 636}, {"address": "0x79B9", "bytes": "0000"}]
 //   }
 //
 // Raw bytes, in hex, stand beside a field where the game holds bits it has

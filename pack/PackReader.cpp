@@ -6,176 +6,21 @@
 
 #include "image/GameData.h"
 #include "image/LayoutGrid.h"
+#include "pack/JsonChecks.h"
 #include "pack/PackCodec.h"
 #include "pack/PackNames.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
-#include <initializer_list>
 
 namespace zq {
 
 namespace {
 
-using Json = nlohmann::json;
+using Json = JsonChecks::Json;
 
-std::string quoted(std::string_view key) { return "\"" + std::string(key) + "\""; }
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::optional<std::vector<std::uint8_t>> parseHex(std::string_view text)
-{
-    if (text.size() % 2 != 0)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int hi = hexDigit(text[i]), lo = hexDigit(text[i + 1]);
-        if (hi < 0 || lo < 0)
-            return std::nullopt;
-        bytes.push_back(std::uint8_t(hi * 16 + lo));
-    }
-    return bytes;
-}
-
-// The checks, with the first error and the unknown keys they met.
-class Reader {
+// The checks, with the structure of a pack.
+class Reader : public JsonChecks {
 public:
-    std::string error;
-    std::vector<std::string> unknown;
-
-    bool fail(const std::string& where, const std::string& what)
-    {
-        if (error.empty())
-            error = where.empty() ? what : where + ": " + what;
-        return false;
-    }
-
-    void knownKeys(const Json& object, const std::string& path, std::initializer_list<std::string_view> keys)
-    {
-        for (auto it = object.begin(); it != object.end(); ++it)
-            if (std::find(keys.begin(), keys.end(), it.key()) == keys.end())
-                unknown.push_back(path.empty() ? it.key() : path + "." + it.key());
-    }
-
-    static const Json* member(const Json& object, std::string_view key)
-    {
-        const auto it = object.find(key);
-        return it == object.end() ? nullptr : &*it;
-    }
-
-    bool number(const Json& v, std::string_view key, const std::string& where, long long low, long long high, int& out)
-    {
-        const bool inRange = v.is_number_unsigned()   ? v.get<unsigned long long>() <= static_cast<unsigned long long>(high) &&
-                                                            static_cast<long long>(v.get<unsigned long long>()) >= low
-                             : v.is_number_integer() ? v.get<long long>() >= low && v.get<long long>() <= high
-                                                     : false;
-        if (!inRange)
-            return fail(where, quoted(key) + " must be a whole number from " + std::to_string(low) + " to " +
-                                   std::to_string(high));
-        out = int(v.get<long long>());
-        return true;
-    }
-
-    // An optional member; `present` tells whether it was there.
-    bool number(const Json& object, std::string_view key, const std::string& where, long long low, long long high,
-                std::optional<int>& out)
-    {
-        const Json* v = member(object, key);
-        if (!v)
-            return true;
-        int value = 0;
-        if (!number(*v, key, where, low, high, value))
-            return false;
-        out = value;
-        return true;
-    }
-
-    bool required(const Json& object, std::string_view key, const std::string& where, const Json*& out)
-    {
-        out = member(object, key);
-        return out ? true : fail(where, quoted(key) + " is missing");
-    }
-
-    bool name(const Json& v, std::string_view key, const std::string& where, std::span<const char* const> names, int& out)
-    {
-        const std::optional<int> index = v.is_string() ? nameIndex(names, v.get_ref<const std::string&>()) : std::nullopt;
-        if (!index) {
-            std::string list;
-            for (const char* n : names)
-                list += (list.empty() ? "" : ", ") + std::string(n);
-            return fail(where, quoted(key) + " must be one of " + list);
-        }
-        out = *index;
-        return true;
-    }
-
-    // Hex bytes: exactly `size` of them, or 1..maxSize with size 0.
-    bool hex(const Json& v, std::string_view key, const std::string& where, std::size_t size, std::size_t maxSize,
-             std::vector<std::uint8_t>& out)
-    {
-        std::optional<std::vector<std::uint8_t>> bytes;
-        if (v.is_string())
-            bytes = parseHex(v.get_ref<const std::string&>());
-        const bool fits = bytes && (size ? bytes->size() == size : !bytes->empty() && bytes->size() <= maxSize);
-        if (!fits)
-            return fail(where, quoted(key) + " must be " +
-                                   (size ? std::to_string(size) : "1 to " + std::to_string(maxSize)) +
-                                   " bytes in hex");
-        out = std::move(*bytes);
-        return true;
-    }
-
-    // A byte or an address: a number, or its hex digits with or without 0x.
-    bool value(const Json& v, std::string_view key, const std::string& where, int high, int& out)
-    {
-        if (v.is_string()) {
-            std::string_view text = v.get_ref<const std::string&>();
-            if (text.starts_with("0x") || text.starts_with("0X"))
-                text.remove_prefix(2);
-            int read = text.empty() || text.size() > 4 ? -1 : 0;
-            for (char c : text)
-                read = read < 0 || hexDigit(c) < 0 ? -1 : read * 16 + hexDigit(c);
-            if (read >= 0 && read <= high) {
-                out = read;
-                return true;
-            }
-            return fail(where, quoted(key) + " must be a number from 0 to " + std::to_string(high));
-        }
-        return number(v, key, where, 0, high, out);
-    }
-
-    bool rows(const Json& v, std::string_view key, const std::string& where, std::size_t count,
-              std::initializer_list<std::size_t> widths, std::vector<std::string>& out)
-    {
-        if (!v.is_array() || v.size() != count)
-            return fail(where, quoted(key) + " must be " + std::to_string(count) + " rows");
-        for (std::size_t r = 0; r < count; ++r) {
-            const Json& row = v[r];
-            const bool text = row.is_string();
-            const std::string& s = text ? row.get_ref<const std::string&>() : std::string();
-            const bool ok = text && std::find(widths.begin(), widths.end(), s.size()) != widths.end() &&
-                            (r == 0 || s.size() == out[0].size()) &&
-                            s.find_first_not_of(std::string{kBlockChar, kOpenChar}) == std::string::npos;
-            if (!ok)
-                return fail(where, quoted(key) + " row " + std::to_string(r + 1) + " must be " +
-                                       std::to_string(r == 0 ? *widths.begin() : out[0].size()) +
-                                       (widths.size() > 1 && r == 0 ? " or " + std::to_string(*(widths.begin() + 1)) : "") +
-                                       " characters of '#' and '.'");
-            out.push_back(s);
-        }
-        return true;
-    }
-
     bool level(const Json& v, const std::string& path, PackLevel& level);
     bool enemies(const Json& object, const std::string& where, PackEnemies& enemies);
     bool enemy(const Json& v, const std::string& where, PackEnemy& enemy);
