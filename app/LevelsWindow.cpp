@@ -10,6 +10,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zq {
 
 namespace {
@@ -62,6 +64,14 @@ QSize LevelThumbnails::sizeHint() const
 QRect LevelThumbnails::cellRect(int index) const
 {
     return QRect((index % kColumns) * kCellWidth, (index / kColumns) * kCellHeight, kCellWidth, kCellHeight);
+}
+
+void LevelThumbnails::setMarks(const std::array<bool, kLevelCount>& marks)
+{
+    for (int i = 0; i < kLevelCount; ++i)
+        if (marks_[std::size_t(i)] != marks[std::size_t(i)])
+            update(cellRect(i));
+    marks_ = marks;
 }
 
 void LevelThumbnails::setCurrentLevel(int index)
@@ -118,6 +128,12 @@ void LevelThumbnails::paintEvent(QPaintEvent* event)
             continue;
         const QRect picture(cell.x() + 6, cell.y() + 4, kThumbWidth, kThumbHeight);
         painter.drawImage(picture, thumbs_[std::size_t(i)]);
+        // A differing level: a wide frame in the mark colour around the
+        // picture, outside the current level's frame.
+        if (marks_[std::size_t(i)]) {
+            painter.setPen(QPen(markColour(), 3));
+            painter.drawRect(picture.adjusted(-4, -3, 3, 2));
+        }
         if (i == current_) {
             painter.setPen(QPen(palette().highlight(), 3));
             painter.drawRect(picture.adjusted(-2, -2, 1, 1));
@@ -135,6 +151,19 @@ void LevelThumbnails::mousePressEvent(QMouseEvent* event)
     const int index = (p.y() / kCellHeight) * kColumns + column;
     if (column < kColumns && index >= 0 && index < kLevelCount)
         emit levelChosen(index);
+}
+
+void LevelsWindow::showComparison(const QString& name, const std::array<bool, kLevelCount>& marks)
+{
+    const auto count = std::count(marks.begin(), marks.end(), true);
+    thumbnails_->setMarks(name.isEmpty() ? std::array<bool, kLevelCount>{} : marks);
+    if (name.isEmpty())
+        setWindowTitle("Levels");
+    else
+        setWindowTitle(QStringLiteral("Levels - %1 %2 from %3")
+                           .arg(count)
+                           .arg(count == 1 ? "differs" : "differ")
+                           .arg(name));
 }
 
 LevelsWindow::LevelsWindow(const GameDocument& document, QWidget* parent)

@@ -39,6 +39,11 @@ public:
     int draws(int index) const { return draws_[std::size_t(index)]; }
     // Where thumbnail `index` lies.
     QRect cellRect(int index) const;
+    // The levels framed as differing from a compared game (none: no marks).
+    void setMarks(const std::array<bool, kLevelCount>& marks);
+    bool marked(int index) const { return marks_[std::size_t(index)]; }
+    // The colour of that frame.
+    static QColor markColour() { return QColor(0xFF, 0x8C, 0x00); }
 
     QSize sizeHint() const override;
 
@@ -57,6 +62,7 @@ private:
     std::array<QImage, kLevelCount> thumbs_;
     std::array<bool, kLevelCount> dirty_{};
     std::array<int, kLevelCount> draws_{};
+    std::array<bool, kLevelCount> marks_{};
     QTimer redrawTimer_;
     int current_ = 0;
 };
@@ -66,6 +72,9 @@ class LevelsWindow : public QWidget {
 public:
     explicit LevelsWindow(const GameDocument& document, QWidget* parent = nullptr);
     LevelThumbnails* thumbnails() const { return thumbnails_; }
+    // Marks the levels that differ from the game `name` and counts them in
+    // the title; with an empty name the marks and the count go.
+    void showComparison(const QString& name, const std::array<bool, kLevelCount>& marks);
 
 private:
     LevelThumbnails* thumbnails_;

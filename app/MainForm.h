@@ -10,8 +10,9 @@
 // colours, credits, undo), MainFormFiles.cpp (file and clipboard commands),
 // MainFormEntities.cpp (enemy, item and bubble panel), MainFormAirflow.cpp
 // (air-flow controls), MainFormMouse.cpp (the two image controls' tools),
-// MainFormView.cpp (the View menu and the Levels window). The Play menu and
-// its window are app/PlayMenu's.
+// MainFormView.cpp (the View menu and the Levels window), MainFormPacks.cpp
+// (level packs, POKE files, the comparison with another game and the system
+// clipboard). The Play menu and its window are app/PlayMenu's.
 
 #include "app/Dialogs.h"
 #include "app/EditorState.h"
@@ -79,6 +80,14 @@ public:
     void UseSample1Click();
     void ExportPicture1Click();
     void ExportAll1Click();
+    // File > Level Packs and View > Compare With (MainFormPacks.cpp).
+    void ExportGamePack1Click();
+    void ExportChangesPack1Click();
+    void ExportLevelPack1Click();
+    void ApplyPack1Click();
+    void ExportPokes1Click();
+    void CompareWith1Click();
+    void ClearComparison1Click();
     // Opens a game file of any kind as Open does after its dialog.
     void openFile(const QString& name);
     void Exit1Click();
@@ -158,6 +167,15 @@ private:
     void buildMenu();
     void buildEditMenu();
     void buildViewMenu();
+    void buildPacksMenu(QMenu* file);
+    // The pack of the comparison's levels that differ, into the Levels
+    // window's marks and title.
+    void updateComparison();
+    bool exportPack(const QString& title, const std::string& text);
+    // Copy Level's one-level pack on the system clipboard, and the level
+    // another editor put there after it (nothing when none did).
+    void putLevelOnSystemClipboard();
+    std::optional<LevelClipboard> levelFromSystemClipboard() const;
     void setTabOrder();
     void creditChange(CreditField field, QLineEdit* edit);
     void storeAttribute(EditStep& step);
@@ -190,6 +208,12 @@ private:
     int refreshCount_ = 0;
     bool restoring_ = false; // the refresh after an undo or redo writes nothing
     int creditSession_ = 0;  // typing in one credit box merges until it loses focus
+    // The game of View > Compare With, and its file name.
+    std::unique_ptr<GameImage> comparison_;
+    QString comparisonName_;
+    // The text Copy Level last put on the system clipboard: any other level
+    // pack there came from another editor after it.
+    QString copiedLevelText_;
 
     BlockDrawTool blockTool_{*this};
     EnemyMoveTool enemyTool_{*this};
@@ -245,6 +269,14 @@ private:
     QAction* UseSample1 = nullptr;
     QAction* ExportPicture1 = nullptr;
     QAction* ExportAll1 = nullptr;
+    QMenu* LevelPacks1 = nullptr;
+    QAction* ExportGamePack1 = nullptr;
+    QAction* ExportChangesPack1 = nullptr;
+    QAction* ExportLevelPack1 = nullptr;
+    QAction* ApplyPack1 = nullptr;
+    QAction* ExportPokes1 = nullptr;
+    QAction* CompareWith1 = nullptr;
+    QAction* ClearComparison1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;

@@ -191,14 +191,16 @@ void TForm1::Importscr1Click()
 void TForm1::CopyLevel1Click()
 {
     copyLevel(document_.image(), state_.level.record, state_.levelClipboard);
+    putLevelOnSystemClipboard();
     PasteLevel1->setEnabled(true);
 }
 
 void TForm1::PasteLevel1Click()
 {
     finishDrags();
+    const std::optional<LevelClipboard> other = levelFromSystemClipboard();
     EditStep step(document_, QStringLiteral("Paste Level"));
-    pasteLevel(step.image(), state_.level.record, state_.levelClipboard, state_.codes);
+    pasteLevel(step.image(), state_.level.record, other ? *other : state_.levelClipboard, state_.codes);
     Refresh();
 }
 

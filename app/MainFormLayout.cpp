@@ -238,6 +238,7 @@ void TForm1::buildMenu()
     f->addSeparator()->setObjectName("N5");
     ExportPicture1 = menuItem(f, this, "ExportPicture1", "Export Level &Picture...", {}, &TForm1::ExportPicture1Click);
     ExportAll1 = menuItem(f, this, "ExportAll1", "Export All Le&vels...", {}, &TForm1::ExportAll1Click);
+    buildPacksMenu(f);
     f->addSeparator()->setObjectName("N3");
     UseDefault1 = menuItem(f, this, "UseDefault1", "Use as &Default Game...", {}, &TForm1::UseDefault1Click);
     UseSample1 = menuItem(f, this, "UseSample1", "Use the Sa&mple Game", {}, &TForm1::UseSample1Click);

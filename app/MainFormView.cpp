@@ -19,6 +19,12 @@ void TForm1::buildViewMenu()
     AllLevels1->setObjectName("AllLevels1");
     AllLevels1->setShortcut(QKeySequence(Qt::Key_F2));
     connect(AllLevels1, &QAction::triggered, this, &TForm1::AllLevels1Click);
+    view->addSeparator()->setObjectName("N6");
+    CompareWith1 = view->addAction("Compare &With...", this, &TForm1::CompareWith1Click);
+    CompareWith1->setObjectName("CompareWith1");
+    ClearComparison1 = view->addAction("Clear &Comparison", this, &TForm1::ClearComparison1Click);
+    ClearComparison1->setObjectName("ClearComparison1");
+    ClearComparison1->setEnabled(false);
 }
 
 void TForm1::AllLevels1Click()

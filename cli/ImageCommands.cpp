@@ -139,20 +139,25 @@ int runConvert(const Parsed& p)
     GameImage image;
     if (!loadImage(p.positional[0], p, image))
         return kFailure;
-    std::vector<std::uint8_t> bytes;
-    switch (kind) {
-    case FileKind::Sna: bytes = save48(image); break;
-    case FileKind::Z80:
-    case FileKind::Szx: bytes = encodeSnapshot(image.bytes(), kind); break;
-    case FileKind::Tap: bytes = buildTape(image, LoadingScreen::fromImage(image)); break;
-    case FileKind::Tzx: bytes = tapeAsTzx(buildTape(image, LoadingScreen::fromImage(image))); break;
-    case FileKind::Unknown: break;
-    }
+    const std::vector<std::uint8_t> bytes = imageFileBytes(image, kind);
     if (bytes.empty()) {
         printError("convert: cannot encode the image as " + std::string(extensionOf(kind)));
         return kFailure;
     }
     return writeOutput(out, bytes);
+}
+
+std::vector<std::uint8_t> imageFileBytes(const GameImage& image, FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Sna: return save48(image);
+    case FileKind::Z80:
+    case FileKind::Szx: return encodeSnapshot(image.bytes(), kind);
+    case FileKind::Tap: return buildTape(image, LoadingScreen::fromImage(image));
+    case FileKind::Tzx: return tapeAsTzx(buildTape(image, LoadingScreen::fromImage(image)));
+    case FileKind::Unknown: break;
+    }
+    return {};
 }
 
 } // namespace zq::cli

@@ -3,6 +3,11 @@
 // report: info, render, save48, save128, tap, import-scr, convert.
 
 #include "cli/Arguments.h"
+#include "files/FileKind.h"
+#include "image/GameImage.h"
+
+#include <cstdint>
+#include <vector>
 
 namespace zq::cli {
 
@@ -13,5 +18,9 @@ int runSave128(const Parsed& p);
 int runTap(const Parsed& p);
 int runImportScr(const Parsed& p);
 int runConvert(const Parsed& p);
+
+// The image as a file of the given kind (the tapes with the image's screen
+// as loading screen); empty when it cannot be encoded so.
+std::vector<std::uint8_t> imageFileBytes(const GameImage& image, FileKind kind);
 
 } // namespace zq::cli

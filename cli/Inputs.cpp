@@ -82,7 +82,9 @@ bool readCandidate(const std::string& name, const Parsed& p, std::vector<std::ui
     return true;
 }
 
-bool loadReference(const Parsed& p, GameImage& reference)
+} // namespace
+
+bool loadReferenceImage(const Parsed& p, GameImage& reference)
 {
     if (!p.has("--game")) {
         if (reference.loadDefault())
@@ -95,8 +97,6 @@ bool loadReference(const Parsed& p, GameImage& reference)
         return false;
     return openSnapshot(reference, bytes);
 }
-
-} // namespace
 
 bool loadRom(const Parsed& p, std::vector<std::uint8_t>& rom)
 {
@@ -113,7 +113,7 @@ bool loadRom(const Parsed& p, std::vector<std::uint8_t>& rom)
 bool loadImage(const std::string& name, const Parsed& p, GameImage& image)
 {
     GameImage reference;
-    if (!loadReference(p, reference))
+    if (!loadReferenceImage(p, reference))
         return false;
     std::vector<std::uint8_t> bytes;
     if (!readCandidate(name, p, bytes))

@@ -25,6 +25,10 @@ inline const OptionInfo kRomOption{"--rom", "", true};
 // The 16384 bytes of the ROM named by --rom, else OpenSE BASIC.
 bool loadRom(const Parsed& p, std::vector<std::uint8_t>& rom);
 
+// The reference image: the game named by --game, else the one the program
+// carries. Packs of changes and POKE files are made against it.
+bool loadReferenceImage(const Parsed& p, GameImage& reference);
+
 // Reads `name` into `image` with the checks of the editor's Open; reports
 // any failure and returns false.
 bool loadImage(const std::string& name, const Parsed& p, GameImage& image);

@@ -4,6 +4,7 @@
 #include "entities/Enemies.h"
 #include "entities/Items.h"
 #include "image/LevelData.h"
+#include "pack/PackNames.h"
 #include "tools/Airflow.h"
 
 #include <algorithm>
@@ -78,18 +79,6 @@ void describeAirflow(const GameImage& image, std::string& out)
 }
 
 } // namespace
-
-const char* colourName(int colour)
-{
-    static const char* const names[] = {"Black", "Blue", "Red", "Magenta", "Green", "Cyan", "Yellow", "White"};
-    return names[colour & 7];
-}
-
-const char* bubbleName(int type)
-{
-    static const char* const names[] = {"None", "Water", "Lightning", "Fire", "Extend"};
-    return type >= 0 && type <= kBubbleGroupCount ? names[type] : "Unknown";
-}
 
 std::string quotedText(const std::u32string& text)
 {

@@ -9,11 +9,6 @@
 
 namespace zq::cli {
 
-// Spectrum colour name of 0..7 ("Black" .. "White").
-const char* colourName(int colour);
-// "None", "Water", "Lightning", "Fire", "Extend"; any other value (a match
-// among the table's spare bytes) gives "Unknown".
-const char* bubbleName(int type);
 // A credit text in double quotes: characters 32..126 as they are (with '"'
 // and '\' escaped), any other code as \xNN.
 std::string quotedText(const std::u32string& text);

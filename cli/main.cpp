@@ -9,6 +9,7 @@
 #include "cli/Arguments.h"
 #include "cli/ImageCommands.h"
 #include "cli/Inputs.h"
+#include "cli/PackCommands.h"
 #include "cli/RunCommand.h"
 
 #include <csignal>
@@ -84,6 +85,36 @@ const std::vector<Command>& commands()
          "  .tap  the game's tape (as tap, with IN's screen memory as loading screen)\n"
          "  .tzx  the same six blocks as standard-speed data blocks\n",
          imageOptions(), 2, runConvert},
+        {"pack", "IN OUT.zqpack [--changes] [--level N]", "write the game's data as a level pack",
+         "Writes a level pack (JSON) of IN: the whole game's data, or\n"
+         "  --changes   only the levels and tables that differ from the default game\n"
+         "              (the one --game names, else the one this program carries): a mod\n"
+         "  --level N   level N (1..79) with its enemies, item and bubble, and its\n"
+         "              attribute, pattern and air-flow record where it owns them\n",
+         imageOptions({{"--changes", "", false}, {"--level", "", true}}), 2, runPack},
+        {"apply", "IN PACK OUT", "apply a level pack and write the result",
+         "Applies the level pack PACK to IN and writes OUT in the format of its\n"
+         "extension (.sna, .z80, .szx, .tap, .tzx). A pack of another game, a layout\n"
+         "of the other kind than the level's, air-flow areas that do not fit, values\n"
+         "out of range, an unknown format version or malformed JSON refuse the whole\n"
+         "pack: exit status 2, nothing written. Unknown keys are ignored with a warning.\n",
+         imageOptions(), 3, runApply},
+        {"diff", "A B", "list the differences between two games' data",
+         "Prints one line per changed field, such as \"level 37: layout row 5\" or\n"
+         "\"level 2: ink Yellow -> Red\". Exit status 0 when the game data are the same,\n"
+         "1 when they differ, 2 on an error, as diff(1).\n",
+         imageOptions(), 2, runDiff},
+        {"dump", "FILE", "print the whole game's level pack",
+         "Prints the level pack of the whole game on the standard output: with\n"
+         "  git config diff.zelquor.textconv \"zelquor-cli dump\"\n"
+         "and '*.sna diff=zelquor' (and the other kinds) in .gitattributes, git diff\n"
+         "shows snapshots and tapes as pack lines.\n",
+         imageOptions(), 1, runDump},
+        {"pok", "IN OUT.pok", "write IN's changes as a POKE file",
+         "Writes the changes of IN against the default game as a POKE file (.pok) for\n"
+         "emulators: an N line with the trainer's name (OUT's name), one M line per\n"
+         "poke and a Z line for the last, each \"8 address value original\", then Y.\n",
+         imageOptions(), 2, runPok},
         {"run", "IMAGE --frames N [--keys PRESSES] [--from STATE.szx] [--save-state OUT.szx] [-o OUT.png]",
          "run the game image in the embedded Spectrum and save its picture or state",
          "Resumes IMAGE in the embedded Spectrum 48K (OpenSE BASIC, or --rom FILE),\n"

@@ -8,6 +8,7 @@
 # Environment: ZELQUOR_ASAN_DIR (default build-asan), ZELQUOR_FUZZ_DIR
 # (default build-fuzz), ZELQUOR_FUZZ_SECONDS (default 60, 0 skips the run),
 # ZELQUOR_FORMATS_FUZZ_SECONDS (the formats fuzzer, default 20, 0 skips it),
+# ZELQUOR_PACKS_FUZZ_SECONDS (the level pack fuzzer, default 20, 0 skips it),
 # ZELQUOR_JOBS (default 2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +17,7 @@ asan_dir=${ZELQUOR_ASAN_DIR:-build-asan}
 fuzz_dir=${ZELQUOR_FUZZ_DIR:-build-fuzz}
 fuzz_seconds=${ZELQUOR_FUZZ_SECONDS:-60}
 formats_seconds=${ZELQUOR_FORMATS_FUZZ_SECONDS:-20}
+packs_seconds=${ZELQUOR_PACKS_FUZZ_SECONDS:-20}
 jobs=${ZELQUOR_JOBS:-2}
 start=$SECONDS
 
@@ -80,7 +82,7 @@ if ((fuzz_seconds > 0)) && command -v clang++ >/dev/null &&
     CC=clang CXX=clang++ cmake -S . -B "$fuzz_dir" -G Ninja \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DZELQUOR_FUZZ=ON -DZELQUOR_BUILD_APP=OFF -DZELQUOR_BUILD_TESTS=OFF
-    cmake --build "$fuzz_dir" -j "$jobs" --target zelquor-fuzz zelquor-fuzz-formats
+    cmake --build "$fuzz_dir" -j "$jobs" --target zelquor-fuzz zelquor-fuzz-formats zelquor-fuzz-packs
     fuzzer=$fuzz_dir/fuzz/zelquor-fuzz
     work=$(mktemp -d)
     trap 'rm -rf "$logs" "$work"' EXIT
@@ -102,6 +104,13 @@ if ((fuzz_seconds > 0)) && command -v clang++ >/dev/null &&
         cp fuzz/corpus-formats/* "$work/corpus-formats/"
         "$fuzz_dir/fuzz/zelquor-fuzz-formats" -max_len=16384 -max_total_time="$formats_seconds" -timeout=30 \
             -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/" "$work/corpus-formats" || status=1
+    fi
+    # The level pack reader and Apply, from their own corpus and dictionary.
+    if ((status == 0 && packs_seconds > 0)); then
+        mkdir -p "$work/corpus-packs"
+        cp fuzz/corpus-packs/* "$work/corpus-packs/"
+        "$fuzz_dir/fuzz/zelquor-fuzz-packs" -dict=fuzz/pack.dict -max_len=131072 -max_total_time="$packs_seconds" \
+            -timeout=30 -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/" "$work/corpus-packs" || status=1
     fi
     check_logs || status=1
     if ((status)); then

@@ -12,7 +12,7 @@ fi
 
 packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core pasmo
           fuse-emulator-utils zmakebas opense-basic fuse-emulator-sdl libz80ex-dev libspectrum-dev
-          pkg-config qt6-multimedia-dev libpng-dev)
+          pkg-config qt6-multimedia-dev libpng-dev nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
