@@ -147,6 +147,23 @@ private slots:
         QVERIFY(refused(e, path("folder.z80"), "error: "));
         if (QFile::exists("/usr/share/spectrum-roms/opense.rom"))
             QVERIFY(refused(e, path("other.tap"), "message: The tape did not start the game"));
+
+        // Compressed files are refused before libspectrum sees them (it
+        // never returned from a truncated bzip2 stream).
+        for (const char* name : {"bz.tap", "bz.tzx", "bz.z80", "bz.szx", "bz"})
+            writeFile(path(name), "BZh");
+        writeFile(path("gz.tap"), QByteArray("\x1F\x8B\x08\x00", 4) + QByteArray(60, 0));
+        for (const char* name : {"bz.tap", "bz.tzx", "bz.z80", "bz.szx", "bz", "gz.tap"})
+            QVERIFY(refused(e, path(name), "message: File is not a ZX Spectrum snapshot or tape"));
+        // Empty files, folders and files gone by the time they are read:
+        // a message each, nothing changed.
+        for (const char* name : {"empty.z80", "empty.szx", "empty.tap", "empty.tzx", "empty"})
+            writeFile(path(name), QByteArray());
+        for (const char* name : {"empty.z80", "empty.szx", "empty.tap", "empty.tzx", "empty"})
+            QVERIFY(refused(e, path(name), "message: "));
+        QDir(dir_.path()).mkpath("folder");
+        for (const char* name : {"folder", "gone.tap", "gone"})
+            QVERIFY(refused(e, path(name), "error: "));
     }
 
     void theUsersOwnGameBecomesTheDefault()
