@@ -162,6 +162,8 @@ EditMode TForm1::editMode() const
 
 void TForm1::UpDown1Click()
 {
+    // A stroke held on a view ends before the level changes under it.
+    finishDrags();
     AreaUD->setPosition(0);
     state_.level.levelIndex = UpDown1->position();
     Refresh();
