@@ -44,6 +44,17 @@ constexpr OtherFormat kOtherFormats[] = {
     {"ZX Spectrum TZX Tape (*.tzx)", FileKind::Tzx},
 };
 
+// The format of a name typed into "Save in Another Format": the one its
+// extension names, else the one of the filter chosen.
+FileKind otherFormatOf(const QString& name, qsizetype filterIndex)
+{
+    const FileKind named = kindFromName(name.toStdString());
+    for (const OtherFormat& f : kOtherFormats)
+        if (f.kind == named)
+            return named;
+    return kOtherFormats[std::clamp<qsizetype>(filterIndex, 0, std::size(kOtherFormats) - 1)].kind;
+}
+
 } // namespace
 
 void TForm1::Open1Click()
@@ -180,8 +191,7 @@ void TForm1::SaveOther1Click()
     const QString chosen = dialogs_->saveFileName("Save in Another Format", filters.join(";;"), ".", &selected);
     if (chosen.isEmpty())
         return;
-    const int index = std::max<qsizetype>(0, filters.indexOf(selected));
-    const FileKind kind = kOtherFormats[index].kind;
+    const FileKind kind = otherFormatOf(chosen, filters.indexOf(selected));
     const GameImage& image = document_.image();
     const std::vector<std::uint8_t> bytes = kind == FileKind::Tzx
                                                 ? tapeAsTzx(buildTape(image, document_.loadingScreen()))

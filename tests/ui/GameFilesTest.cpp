@@ -116,6 +116,17 @@ private slots:
         e.dialogs->fileNames = {path("out")};
         action(e, "SaveOther1")->trigger();
         QCOMPARE(readFile(path("out.tzx")), asBytes(tapeAsTzx(buildTape(before, e.form->document().loadingScreen()))));
+        // A typed extension that names a format decides; the filter only
+        // where the name names none.
+        e.dialogs->filters = {"ZX Spectrum .z80 Snapshot (*.z80)"};
+        e.dialogs->fileNames = {path("typed.TZX")};
+        action(e, "SaveOther1")->trigger();
+        QCOMPARE(readFile(path("typed.tzx")), readFile(path("out.tzx")));
+        QVERIFY(!QFile::exists(path("typed.z80")));
+        e.dialogs->filters = {"ZX Spectrum TZX Tape (*.tzx)"};
+        e.dialogs->fileNames = {path("named.sna")};
+        action(e, "SaveOther1")->trigger();
+        QCOMPARE(readFile(path("named.tzx")), readFile(path("out.tzx")));
     }
 
     void refusalsLeaveTheDocumentAndTheLevel()
