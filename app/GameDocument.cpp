@@ -105,13 +105,15 @@ private:
 GameDocument::GameDocument(QObject* parent)
     : QObject(parent)
 {
-    reset();
+    GameImage carried;
+    carried.loadDefault();
+    reset(carried);
 }
 
-void GameDocument::reset()
+void GameDocument::reset(const GameImage& start)
 {
     history_.clear();
-    image_.loadDefault();
+    image_ = start;
     screen_ = LoadingScreen::fromImage(image_);
     baseline_ = image_;
     baselineScreen_ = screen_;

@@ -36,9 +36,9 @@ public:
 
     const GameImage& image() const { return image_; }
 
-    // The default image again, its screen as the loading screen, and no
-    // history: the document of a fresh start.
-    void reset();
+    // `start` (the default game) with its screen as the loading screen and
+    // no history: the document of a fresh start.
+    void reset(const GameImage& start);
     const LoadingScreen& loadingScreen() const { return screen_; }
 
     // Where the document asks which level the window shows, at the start

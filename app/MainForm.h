@@ -13,6 +13,7 @@
 // MainFormView.cpp (the View menu and the Levels window), MainFormPlay.cpp
 // (the Play menu and its window).
 
+#include "app/DefaultGame.h"
 #include "app/Dialogs.h"
 #include "app/EditorState.h"
 #include "app/GameDocument.h"
@@ -52,6 +53,7 @@ public:
     const EditorState& state() const { return state_; }
 
     void setAboutBox(TAboutBox* about) { aboutBox_ = about; }
+    const DefaultGame& defaultGame() const { return defaultGame_; }
 
     // The refresh cycle: decodes the current level and brings every control
     // and both views up to date. It may run nested (see CheckBox1Click).
@@ -189,6 +191,7 @@ private:
     void bubbleStateUpdate();
     void itemPlacementUpdate();
 
+    DefaultGame defaultGame_;
     GameDocument document_;
     EditorState state_;
     std::unique_ptr<Dialogs> dialogs_;

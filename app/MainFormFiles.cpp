@@ -71,10 +71,9 @@ void TForm1::openFile(const QString& name)
     const std::optional<std::vector<std::uint8_t>> bytes = readGameFile(name, *dialogs_);
     if (!bytes)
         return;
-    // The signature is compared with the default game's.
-    GameImage reference;
-    reference.loadDefault();
-    switch (checkSnapshot(std::uint64_t(bytes->size()), *bytes, reference)) {
+    // The signature is compared with the game held, as it always was: once
+    // the user's own game is open, its snapshots open too.
+    switch (checkSnapshot(std::uint64_t(bytes->size()), *bytes, document_.image())) {
     case OpenCheck::WrongSize:
         dialogs_->message("File size incorrect");
         return;
@@ -99,6 +98,7 @@ void TForm1::openImage(const QString& stepName, std::span<const std::uint8_t> by
 
 void TForm1::UseDefault1Click()
 {
+    // A setting, not an edit: the game open stays as it is.
     finishDrags();
     const QString name = dialogs_->openFileName("Use as Default Game", kGameFileFilters, ".");
     if (name.isEmpty())
@@ -106,20 +106,25 @@ void TForm1::UseDefault1Click()
     const std::optional<std::vector<std::uint8_t>> bytes = readGameFile(name, *dialogs_);
     if (!bytes)
         return;
-    // Any readable 48K image will do: it is the game from now on.
+    // Any readable 48K image of the game will do, whatever its signature,
+    // but its levels must fit before the enemy table.
     GameImage image;
     openSnapshot(image, *bytes);
-    useAsDefaultGame(image.bytes());
-    openImage(QStringLiteral("Use as Default Game"), image.bytes());
+    if (!levelRecordsFit(image)) {
+        dialogs_->message("File is not a Zelquor snapshot");
+        return;
+    }
+    defaultGame_.use(image.bytes());
+    UseSample1->setEnabled(true);
+    setStatusText(QStringLiteral("New and the next start use %1").arg(QFileInfo(name).fileName()));
 }
 
 void TForm1::UseSample1Click()
 {
     finishDrags();
-    useSampleGame();
-    GameImage sample;
-    sample.loadDefault();
-    openImage(QStringLiteral("Use the Sample Game"), sample.bytes());
+    defaultGame_.useSample();
+    UseSample1->setEnabled(false);
+    setStatusText(QStringLiteral("New and the next start use the sample game"));
 }
 
 bool TForm1::saveAs(const QString& title, const QString& filter, const char* extension,

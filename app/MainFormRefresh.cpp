@@ -4,7 +4,6 @@
 #include "app/MainForm.h"
 
 #include "app/AboutBox.h"
-#include "app/DefaultGame.h"
 #include "app/LevelsWindow.h"
 #include "app/UpDown.h"
 #include "entities/Bubbles.h"
@@ -46,8 +45,9 @@ void TForm1::FormCreate()
 {
     EditorState& s = state_;
     // The user's own copy of the game, if they chose one, is the default.
-    applyDefaultGameSetting();
-    document_.reset();
+    defaultGame_.load();
+    document_.reset(defaultGame_.image());
+    UseSample1->setEnabled(defaultGame_.isUsers());
     s.levelPicture.SetSize(kLevelPictureWidth, kLevelPictureHeight, 32);
     s.patternPicture.SetSize(8, 8, 32);
     resetLevelState();
@@ -235,7 +235,7 @@ void TForm1::New1Click()
 {
     finishDrags();
     EditStep step(document_, QStringLiteral("New"));
-    step.image().loadDefault();
+    step.image() = defaultGame_.image();
     state_.level.levelIndex = 0;
     UpDown1->setPosition(0);
     Refresh();
