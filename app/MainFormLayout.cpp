@@ -131,16 +131,18 @@ void TForm1::buildControls()
     FastIMG1->setCursor(Qt::CrossCursor);
 
     AirflowCheck1 = place(new QCheckBox("Edit Airflow", client), "AirflowCheck1", 528, 368, 97, 17);
-    AreaUD = upDown(client, "AreaUD", 528, 403, 0, 1, false);
-    // Labels are as wide as their longest caption in the 8 point font
-    // ("Area 16", "Enemies Pattern 8"), so some start a little left of the
-    // design grid.
-    Label3 = label(client, "Label3", "Area", 548, 408, 44);
-    DirUD = upDown(client, "DirUD", 592, 403, 0, 3, true);
-    Label4 = label(client, "Label4", "Direction", 611, 408, 54);
-    GapUD = upDown(client, "GapUD", 528, 435, 0, 11, false);
+    // The rows below the level view are packed tighter than the design grid
+    // so that their widest captions in the 8 point font ("Enemies Pattern
+    // 8", "Area 16", "Direction") keep clear of the next control and of the
+    // window's edge: a caption starts 3 pixels after its up-down, a control
+    // at least 4 pixels after a caption.
+    AreaUD = upDown(client, "AreaUD", 520, 403, 0, 1, false);
+    Label3 = label(client, "Label3", "Area", 539, 408, 44);
+    DirUD = upDown(client, "DirUD", 586, 403, 0, 3, true);
+    Label4 = label(client, "Label4", "Direction", 605, 408, 52);
+    GapUD = upDown(client, "GapUD", 520, 435, 0, 11, false);
     GapUD->setPosition(1);
-    Label5 = label(client, "Label5", "Gap Set", 552, 440, 105);
+    Label5 = label(client, "Label5", "Gap Set", 539, 440, 105);
 
     for (int i = 0; i < 7; ++i) {
         const QByteArray imgName = "BadIMG" + QByteArray::number(i + 1);
@@ -149,12 +151,12 @@ void TForm1::buildControls()
         BadIMG[i]->setDrawStyle(TDrawStyle::dsResize);
         bad[i] = upDown(client, badName.constData(), 16 + 40 * i, 435, 0, 16, true);
     }
-    CheckBox2 = place(new QCheckBox("Edit Enemies", client), "CheckBox2", 304, 400, 97, 30);
-    CheckBox3 = place(new QCheckBox("Edit Items", client), "CheckBox3", 304, 432, 97, 30);
-    UpDown2 = upDown(client, "UpDown2", 408, 403, 0, 7, false);
-    StaticText3 = label(client, "StaticText3", "Enemies Pattern", 428, 408, 100);
-    UpDown3 = upDown(client, "UpDown3", 408, 435, 0, 255, false);
-    StaticText4 = label(client, "StaticText4", "Burst Time", 428, 440, 100);
+    CheckBox2 = place(new QCheckBox("Edit Enemies", client), "CheckBox2", 296, 400, 97, 30);
+    CheckBox3 = place(new QCheckBox("Edit Items", client), "CheckBox3", 296, 432, 97, 30);
+    UpDown2 = upDown(client, "UpDown2", 397, 403, 0, 7, false);
+    StaticText3 = label(client, "StaticText3", "Enemies Pattern", 416, 408, 100);
+    UpDown3 = upDown(client, "UpDown3", 397, 435, 0, 255, false);
+    StaticText4 = label(client, "StaticText4", "Burst Time", 416, 440, 100);
 
     struct Credit {
         QLineEdit*& edit;
