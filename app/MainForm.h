@@ -11,13 +11,15 @@
 // MainFormEntities.cpp (enemy, item and bubble panel), MainFormAirflow.cpp
 // (air-flow controls), MainFormMouse.cpp (the two image controls' tools),
 // MainFormView.cpp (the View menu and the Levels window), MainFormPlay.cpp
-// (the Play menu and its window).
+// (the Play menu and its window), MainFormSession.cpp (the title, Open
+// Recent, the recovery of an unsaved game, level navigation keys).
 
 #include "app/DefaultGame.h"
 #include "app/Dialogs.h"
 #include "app/EditorState.h"
 #include "app/GameDocument.h"
 #include "app/MouseTools.h"
+#include "app/RecentFiles.h"
 
 #include <QMainWindow>
 
@@ -36,6 +38,7 @@ namespace zq {
 
 class LevelsWindow;
 class PlayWindow;
+class Recovery;
 class TAboutBox;
 class TFastIMG;
 class UpDown;
@@ -54,6 +57,12 @@ public:
 
     void setAboutBox(TAboutBox* about) { aboutBox_ = about; }
     const DefaultGame& defaultGame() const { return defaultGame_; }
+
+    // Starts keeping a recovery file of the unsaved game in `folder`, and
+    // offers to restore the newest one left by an editor that no longer
+    // runs. Without it (tests) the editor keeps none.
+    void startRecovery(const QString& folder);
+    Recovery* recovery() const { return recovery_.get(); }
 
     // The refresh cycle: decodes the current level and brings every control
     // and both views up to date. It may run nested (see CheckBox1Click).
@@ -96,6 +105,13 @@ public:
     LevelsWindow* levelsWindow() const { return levelsWindow_; }
     // Shows a level as a click on the level number's up-down would.
     void goToLevel(int index);
+    // Page Up / Page Down and Ctrl+G.
+    void NextLevel1Click();
+    void PreviousLevel1Click();
+    void GoToLevel1Click();
+    // File > Open Recent.
+    void openRecent(const QString& name);
+    void ClearRecent1Click();
 
     // The Play menu.
     void PlayGame1Click();
@@ -136,6 +152,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // ToolHost
@@ -167,6 +185,13 @@ private:
     void buildEditMenu();
     void buildPlayMenu();
     void buildViewMenu();
+    void buildLevelNavigation(QMenu* menu);
+    void buildRecentMenu(QMenu* file);
+    void fillRecentMenu();
+    void updateTitle();
+    // A file written by a save: the document is that file's now.
+    void savedAs(const QString& name);
+    void offerLeftover();
     PlayWindow& openPlayWindow();
     void setTabOrder();
     void creditChange(CreditField field, QLineEdit* edit);
@@ -181,9 +206,10 @@ private:
                                             bool (*acceptedSize)(std::uint64_t));
     // The save dialog, extension, overwrite question and atomic write shared
     // by the exports. Returns true when the file was written.
-    bool saveAs(const QString& title, const QString& filter, const char* extension,
-                std::span<const std::uint8_t> bytes);
-    bool saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes);
+    // Both give the name of the file written, empty when nothing was.
+    QString saveAs(const QString& title, const QString& filter, const char* extension,
+                   std::span<const std::uint8_t> bytes);
+    QString saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes);
     // The steps of an accepted open: the image, level 1, the credit boxes.
     void openImage(const QString& stepName, std::span<const std::uint8_t> bytes);
 
@@ -194,6 +220,8 @@ private:
     DefaultGame defaultGame_;
     GameDocument document_;
     EditorState state_;
+    RecentFiles recentFiles_;
+    std::unique_ptr<Recovery> recovery_;
     std::unique_ptr<Dialogs> dialogs_;
     TAboutBox* aboutBox_ = nullptr;
     PlayWindow* playWindow_ = nullptr;
@@ -257,6 +285,11 @@ private:
     QAction* ExportPicture1 = nullptr;
     QAction* ExportAll1 = nullptr;
     QAction* Exit1 = nullptr;
+    QMenu* OpenRecent1 = nullptr;
+    QAction* ClearRecent1 = nullptr;
+    QAction* NextLevel1 = nullptr;
+    QAction* PreviousLevel1 = nullptr;
+    QAction* GoToLevel1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
     QAction* CopyLevel1 = nullptr;

@@ -84,6 +84,8 @@ void TForm1::openFile(const QString& name)
         break;
     }
     openImage(QStringLiteral("Open"), *bytes);
+    document_.markSaved(QFileInfo(name).absoluteFilePath());
+    recentFiles_.add(name);
 }
 
 void TForm1::openImage(const QString& stepName, std::span<const std::uint8_t> bytes)
@@ -127,42 +129,50 @@ void TForm1::UseSample1Click()
     setStatusText(QStringLiteral("New and the next start use the sample game"));
 }
 
-bool TForm1::saveAs(const QString& title, const QString& filter, const char* extension,
-                    std::span<const std::uint8_t> bytes)
+QString TForm1::saveAs(const QString& title, const QString& filter, const char* extension,
+                       std::span<const std::uint8_t> bytes)
 {
     const QString chosen = dialogs_->saveFileName(title, filter, ".");
     return saveTo(chosen, extension, bytes);
 }
 
-bool TForm1::saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes)
+QString TForm1::saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes)
 {
     const QString name = QString::fromStdString(forceExtension(chosen.toStdString(), extension));
     if (name == QLatin1String(extension))
-        return false;
+        return {};
     const QFileInfo target(name);
     if (target.exists() || target.isSymLink()) {
         if (!dialogs_->question("Overwrite?", "File already exists. Overwrite?"))
-            return false;
+            return {};
         // A folder, a device, a write-protected file or a file in a folder
         // that may not be changed (so it could not be deleted) is not replaced.
         if (!target.isFile() || !target.isWritable() || !QFileInfo(target.absolutePath()).isWritable()) {
             dialogs_->error("Error Saving Binary", "Could not overwrite your file.");
-            return false;
+            return {};
         }
     }
     const QString failure = writeWholeFile(name, bytes);
     if (!failure.isEmpty()) {
         dialogs_->error(QString::fromLatin1(kProgramTitle), failure);
-        return false;
+        return {};
     }
-    return true;
+    return name;
+}
+
+void TForm1::savedAs(const QString& name)
+{
+    if (name.isEmpty())
+        return;
+    document_.markSaved(QFileInfo(name).absoluteFilePath());
+    recentFiles_.add(name);
 }
 
 void TForm1::SaveAs1Click()
 {
     finishDrags();
     const std::vector<std::uint8_t> bytes = save48(document_.image());
-    saveAs("Save 48k Snapshot", "ZX 48k Snapshots (*.sna)", ".sna", bytes);
+    savedAs(saveAs("Save 48k Snapshot", "ZX 48k Snapshots (*.sna)", ".sna", bytes));
 }
 
 void TForm1::S1Click()
@@ -173,9 +183,13 @@ void TForm1::S1Click()
     GameImage patched = document_.image();
     writeRomSwapRoutine(patched);
     const std::vector<std::uint8_t> bytes = save128(patched);
-    if (saveAs("Save 128k Snapshot", "ZX 128k Snapshots (*.sna)", ".sna", bytes)) {
-        EditStep step(document_, QStringLiteral("Save 128k .sna"));
-        writeRomSwapRoutine(step.image());
+    const QString name = saveAs("Save 128k Snapshot", "ZX 128k Snapshots (*.sna)", ".sna", bytes);
+    if (!name.isEmpty()) {
+        {
+            EditStep step(document_, QStringLiteral("Save 128k .sna"));
+            writeRomSwapRoutine(step.image());
+        }
+        savedAs(name);
     }
 }
 
@@ -183,7 +197,7 @@ void TForm1::Savetap1Click()
 {
     finishDrags();
     const std::vector<std::uint8_t> bytes = buildTape(document_.image(), document_.loadingScreen());
-    saveAs("Save ZX Spectrum Tape File", "ZX Spectrum Tape Files (*.tap)", ".tap", bytes);
+    savedAs(saveAs("Save ZX Spectrum Tape File", "ZX Spectrum Tape Files (*.tap)", ".tap", bytes));
 }
 
 void TForm1::SaveOther1Click()
@@ -205,7 +219,7 @@ void TForm1::SaveOther1Click()
         dialogs_->error(QString::fromLatin1(kProgramTitle), QStringLiteral("The game could not be written in this format."));
         return;
     }
-    saveTo(chosen, std::string(extensionOf(kind)).c_str(), bytes);
+    savedAs(saveTo(chosen, std::string(extensionOf(kind)).c_str(), bytes));
 }
 
 void TForm1::Importscr1Click()

@@ -6,6 +6,7 @@
 #include "app/LevelsWindow.h"
 #include "app/EditorFont.h"
 #include "app/PlayWindow.h"
+#include "app/Recovery.h"
 #include "app/UpDown.h"
 #include "gfx/FastIMG.h"
 
@@ -87,8 +88,10 @@ TForm1::TForm1(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     buildMenu();
     setTabOrder();
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    connect(&document_, &GameDocument::savedStateChanged, this, &TForm1::updateTitle);
 
     FormCreate();
+    updateTitle();
 }
 
 TForm1::~TForm1()
@@ -218,8 +221,11 @@ void TForm1::connectControls()
     connect(LabeledEdit2, &QLineEdit::textChanged, this, [this] { LabeledEdit2Change(); });
     connect(LabeledEdit3, &QLineEdit::textChanged, this, [this] { LabeledEdit3Change(); });
     // Typing into a credit box is one step until the box loses focus.
-    for (QLineEdit* edit : {LabeledEdit1, LabeledEdit2, LabeledEdit3})
+    for (QLineEdit* edit : {LabeledEdit1, LabeledEdit2, LabeledEdit3}) {
         connect(edit, &QLineEdit::editingFinished, this, [this] { ++creditSession_; });
+        // Page Up and Page Down stay with the text there.
+        edit->installEventFilter(this);
+    }
 }
 
 void TForm1::buildMenu()
@@ -230,6 +236,7 @@ void TForm1::buildMenu()
     QMenu* f = fileMenu_ = menuBar()->addMenu("&File");
     New1 = menuItem(f, this, "New1", "&New", {}, &TForm1::New1Click);
     Open1 = menuItem(f, this, "Open1", "&Open .sna", QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::Open1Click);
+    buildRecentMenu(f);
     f->addSeparator()->setObjectName("N4");
     SaveAs1 = menuItem(f, this, "SaveAs1", "&Save 48k .sna", QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveAs1Click);
     S1 = menuItem(f, this, "S1", "S&ave 128k .sna", QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::S1Click);

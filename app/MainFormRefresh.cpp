@@ -234,11 +234,14 @@ void TForm1::LabeledEdit3Change()
 void TForm1::New1Click()
 {
     finishDrags();
-    EditStep step(document_, QStringLiteral("New"));
-    step.image() = defaultGame_.image();
-    state_.level.levelIndex = 0;
-    UpDown1->setPosition(0);
-    Refresh();
+    {
+        EditStep step(document_, QStringLiteral("New"));
+        step.image() = defaultGame_.image();
+        state_.level.levelIndex = 0;
+        UpDown1->setPosition(0);
+        Refresh();
+    }
+    document_.markUnnamed();
 }
 
 void TForm1::Undo1Click()

@@ -209,6 +209,7 @@ int main(int argc, char** argv)
         {"One block-drag move (border, grid, 2x) / memcpy", "BM_BlockDragRedraw", "BM_BlockDragMemcpy", 2.0},
         {"Refresh drawing with air flow / memcpy", "BM_RefreshDrawing", "BM_RefreshMemcpy", 3.0},
         {"CLI: 79 levels to PNG at 2x / 79 bare starts", "BM_CliRenderAllLevels", nullptr, 1.5, "x_bare_starts"},
+        {"Recovery write of 1000 steps / 20 ms", "BM_RecoveryWrite1000Steps", nullptr, 1.0, "x_20ms"},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

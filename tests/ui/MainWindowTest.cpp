@@ -30,7 +30,7 @@ private slots:
     void startState()
     {
         Editor e;
-        QCOMPARE(e.form->windowTitle(), QString("Zelquor Editor V3"));
+        QCOMPARE(e.shownTitle(), QString("Zelquor Editor V3"));
         QCOMPARE(e.labelOf("StaticText2")->text(), QString("Level 1"));
         QCOMPARE(e.upDown("UpDown1")->position(), 0);
         QVERIFY(e.image("FastIMG1")->isEnabled());
