@@ -1,5 +1,6 @@
 #include "app/AboutBox.h"
 #include "app/MainForm.h"
+#include "app/QuitSignals.h"
 #include "app/Recovery.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
     zq::TAboutBox about(&form);
     form.setAboutBox(&about);
     form.show();
+    zq::quitOnTerminationSignals(&form);
     QTimer::singleShot(0, &form, [&form] {
         // Once the window shows the default game: the unsaved game of an
         // editor that exited or crashed, then a file to open, as from a file

@@ -198,6 +198,28 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
+    void theEndOfASessionQuitsAsExitDoes()
+    {
+        // SIGTERM at logout: the editor leaves its event loop and closes
+        // down (its lock goes with it) instead of ending on the spot.
+        QTemporaryDir home;
+        QProcess editor;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_DATA_HOME", home.filePath("data"));
+        environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        editor.setProcessEnvironment(environment);
+        editor.start(ZELQUOR_EDITOR, {});
+        QVERIFY(editor.waitForStarted());
+        const QString folder = home.filePath("data/Zelquor/Zelquor Editor V3/recovery");
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(folder).entryList({"*.lock"}, QDir::Files).isEmpty(), 20000);
+        editor.terminate();
+        QVERIFY(editor.waitForFinished(20000));
+        QCOMPARE(editor.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(editor.exitCode(), 0);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+    }
+
     void damagedFilesAreSetAsideAndAnUnusableFolderOnlyTurnsRecoveryOff()
     {
         QTemporaryDir folder;
