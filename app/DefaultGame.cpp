@@ -1,7 +1,6 @@
 #include "app/DefaultGame.h"
 
 #include "app/FileIO.h"
-#include "image/GameImage.h"
 
 #include <QByteArray>
 #include <QSettings>
@@ -12,26 +11,39 @@ namespace {
 const char* const kDefaultGameSetting = "game/defaultImage";
 } // namespace
 
-void applyDefaultGameSetting()
+DefaultGame::DefaultGame()
 {
-    const QByteArray image = QSettings().value(kDefaultGameSetting).toByteArray();
-    if (!setDefaultImage(byteSpan(image)))
-        clearDefaultImage();
+    image_.loadDefault();
 }
 
-bool useAsDefaultGame(std::span<const std::uint8_t> image)
+void DefaultGame::load()
 {
-    if (!setDefaultImage(image))
+    const QByteArray image = QSettings().value(kDefaultGameSetting).toByteArray();
+    if (image.size() == qsizetype(kImageSize)) {
+        image_.assign(byteSpan(image));
+        users_ = true;
+    } else {
+        image_.loadDefault();
+        users_ = false;
+    }
+}
+
+bool DefaultGame::use(std::span<const std::uint8_t> image)
+{
+    if (image.size() != kImageSize)
         return false;
     QSettings().setValue(kDefaultGameSetting,
                          QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())));
+    image_.assign(image);
+    users_ = true;
     return true;
 }
 
-void useSampleGame()
+void DefaultGame::useSample()
 {
     QSettings().remove(kDefaultGameSetting);
-    clearDefaultImage();
+    image_.loadDefault();
+    users_ = false;
 }
 
 } // namespace zq

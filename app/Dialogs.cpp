@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QCoreApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 
@@ -40,6 +41,23 @@ bool QtDialogs::question(const QString& caption, const QString& text)
 void QtDialogs::error(const QString& caption, const QString& text)
 {
     QMessageBox::critical(owner_, caption, text);
+}
+
+bool QtDialogs::ask(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramTitle), text,
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<int> QtDialogs::number(const QString& title, const QString& label, int value, int minimum, int maximum)
+{
+    bool ok = false;
+    const int chosen = QInputDialog::getInt(owner_, title, label, value, minimum, maximum, 1, &ok);
+    if (!ok)
+        return std::nullopt;
+    return chosen;
 }
 
 bool QtDialogs::progress(const QString& title, const QString& label, const std::function<bool(double&)>& step)

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -32,6 +33,13 @@ public:
     virtual bool question(const QString& caption, const QString& text) = 0;
     // An error message with an OK button.
     virtual void error(const QString& caption, const QString& text) = 0;
+    // A Yes/No question captioned with the program title, Yes the default
+    // button; true for Yes.
+    virtual bool ask(const QString& text) = 0;
+    // A whole number in [minimum, maximum], starting at `value`; nothing
+    // when cancelled.
+    virtual std::optional<int> number(const QString& title, const QString& label, int value, int minimum,
+                                      int maximum) = 0;
     // Runs `step` until it returns false, showing the fraction done that it
     // sets (0..1) with a Cancel button. False when the user cancelled.
     virtual bool progress(const QString& title, const QString& label, const std::function<bool(double&)>& step) = 0;
@@ -52,6 +60,9 @@ public:
     void message(const QString& text) override;
     bool question(const QString& caption, const QString& text) override;
     void error(const QString& caption, const QString& text) override;
+    bool ask(const QString& text) override;
+    std::optional<int> number(const QString& title, const QString& label, int value, int minimum,
+                              int maximum) override;
     bool progress(const QString& title, const QString& label, const std::function<bool(double&)>& step) override;
 
 private:

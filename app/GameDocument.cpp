@@ -2,6 +2,7 @@
 
 #include "image/LevelData.h"
 
+#include <QSignalBlocker>
 #include <QUndoCommand>
 
 #include <algorithm>
@@ -105,16 +106,27 @@ private:
 GameDocument::GameDocument(QObject* parent)
     : QObject(parent)
 {
-    reset();
+    connect(&history_, &QUndoStack::cleanChanged, this, &GameDocument::savedStateChanged);
+    GameImage carried;
+    carried.loadDefault();
+    reset(carried);
 }
 
-void GameDocument::reset()
+void GameDocument::reset(const GameImage& start)
 {
     history_.clear();
-    image_.loadDefault();
+    image_ = start;
     screen_ = LoadingScreen::fromImage(image_);
     baseline_ = image_;
     baselineScreen_ = screen_;
+    markUnnamed();
+}
+
+void GameDocument::markSaved(const QString& fileName)
+{
+    fileName_ = fileName;
+    history_.setClean();
+    emit savedStateChanged();
 }
 
 GameDocument::~GameDocument()
@@ -215,11 +227,80 @@ void GameDocument::trimHistory()
         bytes -= static_cast<const EditCommand*>(history_.command(first))->record()->cost();
     for (int i = first; i < history_.count(); ++i)
         kept.push_back(static_cast<const EditCommand*>(history_.command(i))->record());
+    const int clean = history_.cleanIndex() - first;
+    // The history looks the same from outside, but for its oldest steps.
+    const QSignalBlocker quiet(&history_);
+    replay(std::move(kept), clean);
+}
+
+void GameDocument::replay(std::vector<std::shared_ptr<Record>> records, int cleanIndex)
+{
     replaying_ = true;
     history_.clear();
-    for (auto& record : kept)
-        history_.push(new EditCommand(*this, std::move(record)));
+    const int count = int(records.size());
+    for (int i = 0; i < count; ++i) {
+        if (i == cleanIndex)
+            history_.setClean();
+        history_.push(new EditCommand(*this, std::move(records[std::size_t(i)])));
+    }
+    if (cleanIndex == count)
+        history_.setClean();
+    else if (cleanIndex < 0)
+        history_.resetClean();
     replaying_ = false;
+}
+
+RecoveryData GameDocument::recoveryData() const
+{
+    RecoveryData data;
+    data.sourceFile = fileName_.toStdString();
+    data.image.assign(baseline_.bytes().begin(), baseline_.bytes().end());
+    const auto& screen = baselineScreen_.bytes();
+    data.screen.assign(screen.begin(), screen.end());
+    data.steps.reserve(std::size_t(history_.count()));
+    for (int i = 0; i < history_.count(); ++i) {
+        const Record& r = *static_cast<const EditCommand*>(history_.command(i))->record();
+        data.steps.push_back(HistoryStep{r.name.toStdString(), r.levelBefore, r.levelAfter, r.image, r.screen});
+    }
+    data.index = history_.index();
+    data.cleanIndex = history_.cleanIndex();
+    return data;
+}
+
+int GameDocument::restore(const RecoveryData& data)
+{
+    const int count = int(data.steps.size());
+    if (data.image.size() != kImageSize || data.screen.size() != kScreenSize || data.index < 0 || data.index > count)
+        return 0;
+    const GameImage before = image_;
+    // The history is rebuilt from its top: the steps that can be redone are
+    // made first, then undone again by moving to the index.
+    image_.assign(data.image);
+    std::array<std::uint8_t, kScreenSize> screen;
+    std::copy(data.screen.begin(), data.screen.end(), screen.begin());
+    std::vector<std::shared_ptr<Record>> records;
+    for (int i = 0; i < count; ++i) {
+        const HistoryStep& step = data.steps[std::size_t(i)];
+        if (i >= data.index) {
+            step.image.writeAfter(image_.bytes());
+            step.screen.writeAfter(screen);
+        }
+        records.push_back(std::make_shared<Record>(
+            Record{QString::fromStdString(step.name), -1, step.levelBefore, step.levelAfter, step.image, step.screen}));
+    }
+    screen_.assign(screen);
+    baseline_ = image_;
+    baselineScreen_ = screen_;
+    replay(std::move(records), data.cleanIndex);
+    history_.setIndex(data.index);
+    fileName_ = QString::fromStdString(data.sourceFile);
+    // Everything the restore changed counts as the last change.
+    auto all = std::make_shared<Record>();
+    all->image = ByteDelta::between(before.bytes(), image_.bytes());
+    lastChange_ = std::move(all);
+    emit savedStateChanged();
+    emit changed();
+    return data.index > 0 ? data.steps[std::size_t(data.index - 1)].levelAfter : 0;
 }
 
 EditStep::EditStep(GameDocument& document, const QString& name, int mergeKey)

@@ -6,6 +6,7 @@
 // on the history, and tells the observers once that the document changed.
 // Reading is a plain const reference.
 
+#include "files/RecoveryFile.h"
 #include "files/Tape.h"
 #include "image/ByteDelta.h"
 #include "image/GameImage.h"
@@ -18,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace zq {
 
@@ -36,9 +38,9 @@ public:
 
     const GameImage& image() const { return image_; }
 
-    // The default image again, its screen as the loading screen, and no
-    // history: the document of a fresh start.
-    void reset();
+    // `start` (the default game) with its screen as the loading screen, no
+    // history and no file: the document of a fresh start.
+    void reset(const GameImage& start);
     const LoadingScreen& loadingScreen() const { return screen_; }
 
     // Where the document asks which level the window shows, at the start
@@ -63,6 +65,23 @@ public:
 
     bool stepOpen() const { return depth_ > 0; }
 
+    // The file the game came from or was last saved to ("" for none), and
+    // whether the game changed since then: a save or an open marks the
+    // present state as the file's, and undo back to it is unmodified again.
+    const QString& fileName() const { return fileName_; }
+    void markSaved(const QString& fileName);
+    // The game of no file (New, the start): unmodified, no name.
+    void markUnnamed() { markSaved(QString()); }
+    bool isModified() const { return !history_.isClean(); }
+
+    // The content as the history stands (what an open step has written so
+    // far is left out), every step and the file name, for a recovery file.
+    RecoveryData recoveryData() const;
+    // Replaces the content, the history, the file name and the modified
+    // state with those of a recovery file. The level of the last done step
+    // is returned, for the window to show.
+    int restore(const RecoveryData& data);
+
     // Whether the last change (the last step, undo or redo) wrote any byte
     // of the image in [offset, offset + length): for observers that redraw
     // only what a change touched.
@@ -71,6 +90,8 @@ public:
 signals:
     // After every step that changed something, and after every undo / redo.
     void changed();
+    // The file name or the modified state changed.
+    void savedStateChanged();
 
 private:
     friend class EditStep;
@@ -81,6 +102,8 @@ private:
     void end();
     int shownLevel() const { return levelProbe_ ? levelProbe_() : 0; }
     void restore(const std::shared_ptr<Record>& record, bool forward);
+    // Pushes records whose bytes are already in place onto the history.
+    void replay(std::vector<std::shared_ptr<Record>> records, int cleanIndex);
     std::optional<Restored> travel(bool forward);
     void trimHistory();
 
@@ -101,6 +124,7 @@ private:
     bool replaying_ = false; // commands pushed again by trimHistory do nothing
     std::optional<Restored> restored_;
     std::shared_ptr<const Record> lastChange_;
+    QString fileName_;
 };
 
 // One edit step, open for the lifetime of the object: the writes made

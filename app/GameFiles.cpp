@@ -73,10 +73,18 @@ std::optional<std::vector<std::uint8_t>> readGameFile(const QString& name, Dialo
     if (!file)
         return std::nullopt;
     const std::span<const std::uint8_t> bytes = byteSpan(*file);
-    // A name without a known extension: a .sna by its size, as always, or
-    // whatever libspectrum makes of its contents.
+    if (kind == FileKind::Unknown && acceptedSnapshotSize(bytes.size()))
+        kind = FileKind::Sna;
+    // Everything but a .sna goes to libspectrum, which must never see a
+    // compressed file (it may never return from one).
+    if (kind != FileKind::Sna && isCompressed(bytes)) {
+        notReadable(dialogs);
+        return std::nullopt;
+    }
+    // A name without a known extension: whatever libspectrum makes of its
+    // contents.
     if (kind == FileKind::Unknown)
-        kind = acceptedSnapshotSize(bytes.size()) ? FileKind::Sna : identifyKind(name.toStdString(), bytes);
+        kind = identifyKind(name.toStdString(), bytes);
     switch (kind) {
     case FileKind::Sna:
         if (!acceptedSnapshotSize(bytes.size())) {

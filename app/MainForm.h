@@ -12,12 +12,16 @@
 // (air-flow controls), MainFormMouse.cpp (the two image controls' tools),
 // MainFormView.cpp (the View menu and the Levels window), MainFormPacks.cpp
 // (level packs, POKE files, the comparison with another game and the system
-// clipboard). The Play menu and its window are app/PlayMenu's.
+// clipboard), MainFormSession.cpp (the title, Open Recent, the recovery of an
+// unsaved game, level navigation keys). The Play menu and its window are
+// app/PlayMenu's.
 
+#include "app/DefaultGame.h"
 #include "app/Dialogs.h"
 #include "app/EditorState.h"
 #include "app/GameDocument.h"
 #include "app/MouseTools.h"
+#include "app/RecentFiles.h"
 
 #include <QMainWindow>
 
@@ -37,6 +41,7 @@ namespace zq {
 class LevelsWindow;
 class PlayMenu;
 class PlayWindow;
+class Recovery;
 class TAboutBox;
 class TFastIMG;
 class UpDown;
@@ -54,6 +59,13 @@ public:
     const EditorState& state() const { return state_; }
 
     void setAboutBox(TAboutBox* about) { aboutBox_ = about; }
+    const DefaultGame& defaultGame() const { return defaultGame_; }
+
+    // Starts keeping a recovery file of the unsaved game in `folder`, and
+    // offers to restore the newest one left by an editor that no longer
+    // runs. Without it (tests) the editor keeps none.
+    void startRecovery(const QString& folder);
+    Recovery* recovery() const { return recovery_.get(); }
 
     // The refresh cycle: decodes the current level and brings every control
     // and both views up to date. It may run nested (see CheckBox1Click).
@@ -104,6 +116,13 @@ public:
     LevelsWindow* levelsWindow() const { return levelsWindow_; }
     // Shows a level as a click on the level number's up-down would.
     void goToLevel(int index);
+    // Page Up / Page Down and Ctrl+G.
+    void NextLevel1Click();
+    void PreviousLevel1Click();
+    void GoToLevel1Click();
+    // File > Open Recent.
+    void openRecent(const QString& name);
+    void ClearRecent1Click();
 
     // The play window, once it has been opened from the Play menu.
     PlayWindow* playWindow() const;
@@ -137,6 +156,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // ToolHost
@@ -176,6 +197,13 @@ private:
     // another editor put there after it (nothing when none did).
     void putLevelOnSystemClipboard();
     std::optional<LevelClipboard> levelFromSystemClipboard() const;
+    void buildLevelNavigation(QMenu* menu);
+    void buildRecentMenu(QMenu* file);
+    void fillRecentMenu();
+    void updateTitle();
+    // A file written by a save: the document is that file's now.
+    void savedAs(const QString& name);
+    void offerLeftover();
     void setTabOrder();
     void creditChange(CreditField field, QLineEdit* edit);
     void storeAttribute(EditStep& step);
@@ -189,9 +217,10 @@ private:
                                             bool (*acceptedSize)(std::uint64_t));
     // The save dialog, extension, overwrite question and atomic write shared
     // by the exports. Returns true when the file was written.
-    bool saveAs(const QString& title, const QString& filter, const char* extension,
-                std::span<const std::uint8_t> bytes);
-    bool saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes);
+    // Both give the name of the file written, empty when nothing was.
+    QString saveAs(const QString& title, const QString& filter, const char* extension,
+                   std::span<const std::uint8_t> bytes);
+    QString saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes);
     // The steps of an accepted open: the image, level 1, the credit boxes.
     void openImage(const QString& stepName, std::span<const std::uint8_t> bytes);
 
@@ -199,8 +228,11 @@ private:
     void bubbleStateUpdate();
     void itemPlacementUpdate();
 
+    DefaultGame defaultGame_;
     GameDocument document_;
     EditorState state_;
+    RecentFiles recentFiles_;
+    std::unique_ptr<Recovery> recovery_;
     std::unique_ptr<Dialogs> dialogs_;
     TAboutBox* aboutBox_ = nullptr;
     PlayMenu* playMenu_ = nullptr;
@@ -278,6 +310,11 @@ private:
     QAction* CompareWith1 = nullptr;
     QAction* ClearComparison1 = nullptr;
     QAction* Exit1 = nullptr;
+    QMenu* OpenRecent1 = nullptr;
+    QAction* ClearRecent1 = nullptr;
+    QAction* NextLevel1 = nullptr;
+    QAction* PreviousLevel1 = nullptr;
+    QAction* GoToLevel1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
     QAction* CopyLevel1 = nullptr;

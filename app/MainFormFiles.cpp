@@ -45,6 +45,17 @@ constexpr OtherFormat kOtherFormats[] = {
     {"ZX Spectrum TZX Tape (*.tzx)", FileKind::Tzx},
 };
 
+// The format of a name typed into "Save in Another Format": the one its
+// extension names, else the one of the filter chosen.
+FileKind otherFormatOf(const QString& name, qsizetype filterIndex)
+{
+    const FileKind named = kindFromName(name.toStdString());
+    for (const OtherFormat& f : kOtherFormats)
+        if (f.kind == named)
+            return named;
+    return kOtherFormats[std::clamp<qsizetype>(filterIndex, 0, std::size(kOtherFormats) - 1)].kind;
+}
+
 } // namespace
 
 void TForm1::Open1Click()
@@ -61,10 +72,9 @@ void TForm1::openFile(const QString& name)
     const std::optional<std::vector<std::uint8_t>> bytes = readGameFile(name, *dialogs_);
     if (!bytes)
         return;
-    // The signature is compared with the default game's.
-    GameImage reference;
-    reference.loadDefault();
-    switch (checkSnapshot(std::uint64_t(bytes->size()), *bytes, reference)) {
+    // The signature is compared with the game held, as it always was: once
+    // the user's own game is open, its snapshots open too.
+    switch (checkSnapshot(std::uint64_t(bytes->size()), *bytes, document_.image())) {
     case OpenCheck::WrongSize:
         dialogs_->message("File size incorrect");
         return;
@@ -75,6 +85,8 @@ void TForm1::openFile(const QString& name)
         break;
     }
     openImage(QStringLiteral("Open"), *bytes);
+    document_.markSaved(QFileInfo(name).absoluteFilePath());
+    recentFiles_.add(name);
 }
 
 void TForm1::openImage(const QString& stepName, std::span<const std::uint8_t> bytes)
@@ -89,6 +101,7 @@ void TForm1::openImage(const QString& stepName, std::span<const std::uint8_t> by
 
 void TForm1::UseDefault1Click()
 {
+    // A setting, not an edit: the game open stays as it is.
     finishDrags();
     const QString name = dialogs_->openFileName("Use as Default Game", kGameFileFilters, ".");
     if (name.isEmpty())
@@ -96,39 +109,52 @@ void TForm1::UseDefault1Click()
     const std::optional<std::vector<std::uint8_t>> bytes = readGameFile(name, *dialogs_);
     if (!bytes)
         return;
-    // Any readable 48K image will do: it is the game from now on.
+    // Any readable 48K image of the game will do, whatever its signature,
+    // but its levels must fit before the enemy table.
     GameImage image;
     openSnapshot(image, *bytes);
-    useAsDefaultGame(image.bytes());
-    openImage(QStringLiteral("Use as Default Game"), image.bytes());
+    if (!levelRecordsFit(image)) {
+        dialogs_->message("File is not a Zelquor snapshot");
+        return;
+    }
+    defaultGame_.use(image.bytes());
+    UseSample1->setEnabled(true);
+    setStatusText(QStringLiteral("New and the next start use %1").arg(QFileInfo(name).fileName()));
 }
 
 void TForm1::UseSample1Click()
 {
     finishDrags();
-    useSampleGame();
-    GameImage sample;
-    sample.loadDefault();
-    openImage(QStringLiteral("Use the Sample Game"), sample.bytes());
+    defaultGame_.useSample();
+    UseSample1->setEnabled(false);
+    setStatusText(QStringLiteral("New and the next start use the sample game"));
 }
 
-bool TForm1::saveAs(const QString& title, const QString& filter, const char* extension,
-                    std::span<const std::uint8_t> bytes)
+QString TForm1::saveAs(const QString& title, const QString& filter, const char* extension,
+                       std::span<const std::uint8_t> bytes)
 {
     const QString chosen = dialogs_->saveFileName(title, filter, ".");
     return saveTo(chosen, extension, bytes);
 }
 
-bool TForm1::saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes)
+QString TForm1::saveTo(const QString& chosen, const char* extension, std::span<const std::uint8_t> bytes)
 {
     return saveChosenFile(*dialogs_, chosen, extension, bytes);
+}
+
+void TForm1::savedAs(const QString& name)
+{
+    if (name.isEmpty())
+        return;
+    document_.markSaved(QFileInfo(name).absoluteFilePath());
+    recentFiles_.add(name);
 }
 
 void TForm1::SaveAs1Click()
 {
     finishDrags();
     const std::vector<std::uint8_t> bytes = save48(document_.image());
-    saveAs("Save 48k Snapshot", "ZX 48k Snapshots (*.sna)", ".sna", bytes);
+    savedAs(saveAs("Save 48k Snapshot", "ZX 48k Snapshots (*.sna)", ".sna", bytes));
 }
 
 void TForm1::S1Click()
@@ -139,9 +165,13 @@ void TForm1::S1Click()
     GameImage patched = document_.image();
     writeRomSwapRoutine(patched);
     const std::vector<std::uint8_t> bytes = save128(patched);
-    if (saveAs("Save 128k Snapshot", "ZX 128k Snapshots (*.sna)", ".sna", bytes)) {
-        EditStep step(document_, QStringLiteral("Save 128k .sna"));
-        writeRomSwapRoutine(step.image());
+    const QString name = saveAs("Save 128k Snapshot", "ZX 128k Snapshots (*.sna)", ".sna", bytes);
+    if (!name.isEmpty()) {
+        {
+            EditStep step(document_, QStringLiteral("Save 128k .sna"));
+            writeRomSwapRoutine(step.image());
+        }
+        savedAs(name);
     }
 }
 
@@ -149,7 +179,7 @@ void TForm1::Savetap1Click()
 {
     finishDrags();
     const std::vector<std::uint8_t> bytes = buildTape(document_.image(), document_.loadingScreen());
-    saveAs("Save ZX Spectrum Tape File", "ZX Spectrum Tape Files (*.tap)", ".tap", bytes);
+    savedAs(saveAs("Save ZX Spectrum Tape File", "ZX Spectrum Tape Files (*.tap)", ".tap", bytes));
 }
 
 void TForm1::SaveOther1Click()
@@ -162,8 +192,7 @@ void TForm1::SaveOther1Click()
     const QString chosen = dialogs_->saveFileName("Save in Another Format", filters.join(";;"), ".", &selected);
     if (chosen.isEmpty())
         return;
-    const int index = std::max<qsizetype>(0, filters.indexOf(selected));
-    const FileKind kind = kOtherFormats[index].kind;
+    const FileKind kind = otherFormatOf(chosen, filters.indexOf(selected));
     const GameImage& image = document_.image();
     const std::vector<std::uint8_t> bytes = kind == FileKind::Tzx
                                                 ? tapeAsTzx(buildTape(image, document_.loadingScreen()))
@@ -172,7 +201,7 @@ void TForm1::SaveOther1Click()
         dialogs_->error(QString::fromLatin1(kProgramTitle), QStringLiteral("The game could not be written in this format."));
         return;
     }
-    saveTo(chosen, std::string(extensionOf(kind)).c_str(), bytes);
+    savedAs(saveTo(chosen, std::string(extensionOf(kind)).c_str(), bytes));
 }
 
 void TForm1::Importscr1Click()

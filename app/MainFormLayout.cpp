@@ -6,6 +6,7 @@
 #include "app/LevelsWindow.h"
 #include "app/EditorFont.h"
 #include "app/PlayMenu.h"
+#include "app/Recovery.h"
 #include "app/UpDown.h"
 #include "gfx/FastIMG.h"
 
@@ -87,8 +88,10 @@ TForm1::TForm1(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     buildMenu();
     setTabOrder();
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    connect(&document_, &GameDocument::savedStateChanged, this, &TForm1::updateTitle);
 
     FormCreate();
+    updateTitle();
 }
 
 TForm1::~TForm1()
@@ -131,16 +134,18 @@ void TForm1::buildControls()
     FastIMG1->setCursor(Qt::CrossCursor);
 
     AirflowCheck1 = place(new QCheckBox("Edit Airflow", client), "AirflowCheck1", 528, 368, 97, 17);
-    AreaUD = upDown(client, "AreaUD", 528, 403, 0, 1, false);
-    // Labels are as wide as their longest caption in the 8 point font
-    // ("Area 16", "Enemies Pattern 8"), so some start a little left of the
-    // design grid.
-    Label3 = label(client, "Label3", "Area", 548, 408, 44);
-    DirUD = upDown(client, "DirUD", 592, 403, 0, 3, true);
-    Label4 = label(client, "Label4", "Direction", 611, 408, 54);
-    GapUD = upDown(client, "GapUD", 528, 435, 0, 11, false);
+    // The rows below the level view are packed tighter than the design grid
+    // so that their widest captions in the 8 point font ("Enemies Pattern
+    // 8", "Area 16", "Direction") keep clear of the next control and of the
+    // window's edge: a caption starts 3 pixels after its up-down, a control
+    // at least 4 pixels after a caption.
+    AreaUD = upDown(client, "AreaUD", 520, 403, 0, 1, false);
+    Label3 = label(client, "Label3", "Area", 539, 408, 44);
+    DirUD = upDown(client, "DirUD", 586, 403, 0, 3, true);
+    Label4 = label(client, "Label4", "Direction", 605, 408, 52);
+    GapUD = upDown(client, "GapUD", 520, 435, 0, 11, false);
     GapUD->setPosition(1);
-    Label5 = label(client, "Label5", "Gap Set", 552, 440, 105);
+    Label5 = label(client, "Label5", "Gap Set", 539, 440, 105);
 
     for (int i = 0; i < 7; ++i) {
         const QByteArray imgName = "BadIMG" + QByteArray::number(i + 1);
@@ -149,12 +154,12 @@ void TForm1::buildControls()
         BadIMG[i]->setDrawStyle(TDrawStyle::dsResize);
         bad[i] = upDown(client, badName.constData(), 16 + 40 * i, 435, 0, 16, true);
     }
-    CheckBox2 = place(new QCheckBox("Edit Enemies", client), "CheckBox2", 304, 400, 97, 30);
-    CheckBox3 = place(new QCheckBox("Edit Items", client), "CheckBox3", 304, 432, 97, 30);
-    UpDown2 = upDown(client, "UpDown2", 408, 403, 0, 7, false);
-    StaticText3 = label(client, "StaticText3", "Enemies Pattern", 428, 408, 100);
-    UpDown3 = upDown(client, "UpDown3", 408, 435, 0, 255, false);
-    StaticText4 = label(client, "StaticText4", "Burst Time", 428, 440, 100);
+    CheckBox2 = place(new QCheckBox("Edit Enemies", client), "CheckBox2", 296, 400, 97, 30);
+    CheckBox3 = place(new QCheckBox("Edit Items", client), "CheckBox3", 296, 432, 97, 30);
+    UpDown2 = upDown(client, "UpDown2", 397, 403, 0, 7, false);
+    StaticText3 = label(client, "StaticText3", "Enemies Pattern", 416, 408, 100);
+    UpDown3 = upDown(client, "UpDown3", 397, 435, 0, 255, false);
+    StaticText4 = label(client, "StaticText4", "Burst Time", 416, 440, 100);
 
     struct Credit {
         QLineEdit*& edit;
@@ -216,8 +221,11 @@ void TForm1::connectControls()
     connect(LabeledEdit2, &QLineEdit::textChanged, this, [this] { LabeledEdit2Change(); });
     connect(LabeledEdit3, &QLineEdit::textChanged, this, [this] { LabeledEdit3Change(); });
     // Typing into a credit box is one step until the box loses focus.
-    for (QLineEdit* edit : {LabeledEdit1, LabeledEdit2, LabeledEdit3})
+    for (QLineEdit* edit : {LabeledEdit1, LabeledEdit2, LabeledEdit3}) {
         connect(edit, &QLineEdit::editingFinished, this, [this] { ++creditSession_; });
+        // Page Up and Page Down stay with the text there.
+        edit->installEventFilter(this);
+    }
 }
 
 void TForm1::buildMenu()
@@ -228,6 +236,7 @@ void TForm1::buildMenu()
     QMenu* f = fileMenu_ = menuBar()->addMenu("&File");
     New1 = menuItem(f, this, "New1", "&New", {}, &TForm1::New1Click);
     Open1 = menuItem(f, this, "Open1", "&Open .sna", QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::Open1Click);
+    buildRecentMenu(f);
     f->addSeparator()->setObjectName("N4");
     SaveAs1 = menuItem(f, this, "SaveAs1", "&Save 48k .sna", QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveAs1Click);
     S1 = menuItem(f, this, "S1", "S&ave 128k .sna", QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::S1Click);

@@ -32,14 +32,6 @@ namespace {
 constexpr const char* kPackFilter = "Zelquor Level Packs (*.zqpack)";
 constexpr const char* kApplyTitle = "Apply Level Pack";
 
-// The game the packs of changes and the POKE files are made against.
-GameImage defaultGame()
-{
-    GameImage game;
-    game.loadDefault();
-    return game;
-}
-
 std::span<const std::uint8_t> textBytes(const std::string& text)
 {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
@@ -85,7 +77,7 @@ void TForm1::buildPacksMenu(QMenu* file)
 bool TForm1::exportPack(const QString& title, const std::string& text)
 {
     finishDrags();
-    return saveAs(title, kPackFilter, kPackExtension, textBytes(text));
+    return !saveAs(title, kPackFilter, kPackExtension, textBytes(text)).isEmpty();
 }
 
 void TForm1::ExportGamePack1Click()
@@ -95,7 +87,8 @@ void TForm1::ExportGamePack1Click()
 
 void TForm1::ExportChangesPack1Click()
 {
-    const GameImage base = defaultGame();
+    // The game the packs of changes and the POKE files are made against.
+    const GameImage& base = defaultGame().image();
     if (sameGameData(document_.image(), base)) {
         dialogs_->message("The game has no changes against the default game: there is nothing to export.");
         return;
@@ -156,7 +149,7 @@ void TForm1::ApplyPack1Click()
 void TForm1::ExportPokes1Click()
 {
     finishDrags();
-    const std::vector<Poke> pokes = gameDataPokes(document_.image(), defaultGame());
+    const std::vector<Poke> pokes = gameDataPokes(document_.image(), defaultGame().image());
     if (pokes.empty()) {
         dialogs_->message("The game has no changes against the default game: there are no POKEs to write.");
         return;
@@ -177,7 +170,7 @@ void TForm1::CompareWith1Click()
     const std::optional<std::vector<std::uint8_t>> bytes = readGameFile(name, *dialogs_);
     if (!bytes)
         return;
-    switch (checkSnapshot(std::uint64_t(bytes->size()), *bytes, defaultGame())) {
+    switch (checkSnapshot(std::uint64_t(bytes->size()), *bytes, document_.image())) {
     case OpenCheck::WrongSize:
         dialogs_->message("File size incorrect");
         return;

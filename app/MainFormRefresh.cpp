@@ -4,7 +4,6 @@
 #include "app/MainForm.h"
 
 #include "app/AboutBox.h"
-#include "app/DefaultGame.h"
 #include "app/LevelsWindow.h"
 #include "app/UpDown.h"
 #include "entities/Bubbles.h"
@@ -46,8 +45,9 @@ void TForm1::FormCreate()
 {
     EditorState& s = state_;
     // The user's own copy of the game, if they chose one, is the default.
-    applyDefaultGameSetting();
-    document_.reset();
+    defaultGame_.load();
+    document_.reset(defaultGame_.image());
+    UseSample1->setEnabled(defaultGame_.isUsers());
     s.levelPicture.SetSize(kLevelPictureWidth, kLevelPictureHeight, 32);
     s.patternPicture.SetSize(8, 8, 32);
     resetLevelState();
@@ -162,6 +162,8 @@ EditMode TForm1::editMode() const
 
 void TForm1::UpDown1Click()
 {
+    // A stroke held on a view ends before the level changes under it.
+    finishDrags();
     AreaUD->setPosition(0);
     state_.level.levelIndex = UpDown1->position();
     Refresh();
@@ -232,11 +234,14 @@ void TForm1::LabeledEdit3Change()
 void TForm1::New1Click()
 {
     finishDrags();
-    EditStep step(document_, QStringLiteral("New"));
-    step.image().loadDefault();
-    state_.level.levelIndex = 0;
-    UpDown1->setPosition(0);
-    Refresh();
+    {
+        EditStep step(document_, QStringLiteral("New"));
+        step.image() = defaultGame_.image();
+        state_.level.levelIndex = 0;
+        UpDown1->setPosition(0);
+        Refresh();
+    }
+    document_.markUnnamed();
 }
 
 void TForm1::Undo1Click()

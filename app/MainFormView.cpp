@@ -15,6 +15,7 @@ namespace zq {
 void TForm1::buildViewMenu()
 {
     QMenu* view = menuBar()->addMenu("&View");
+    buildLevelNavigation(view);
     AllLevels1 = view->addAction("All &Levels");
     AllLevels1->setObjectName("AllLevels1");
     AllLevels1->setShortcut(QKeySequence(Qt::Key_F2));

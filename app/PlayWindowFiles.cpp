@@ -65,7 +65,7 @@ void PlayWindow::saveCheckpointAs()
         dialogs_.error(QString::fromLatin1(kProgramTitle), "The checkpoint could not be written as a .szx file.");
         return;
     }
-    if (saveChosenFile(dialogs_, chosen, ".szx", bytes))
+    if (!saveChosenFile(dialogs_, chosen, ".szx", bytes).isEmpty())
         statusBar()->showMessage(QStringLiteral("Saved %1").arg(QString::fromStdString(newest.name)), kNoticeMs);
 }
 

@@ -13,9 +13,9 @@ namespace zq {
 
 class Dialogs;
 
-// False when nothing was written: cancelled (an empty name), declined, or
-// failed (said in a message).
-bool saveChosenFile(Dialogs& dialogs, const QString& chosen, const char* extension,
+// The name written, with its extension; empty when nothing was written:
+// cancelled (an empty name), declined, or failed (said in a message).
+QString saveChosenFile(Dialogs& dialogs, const QString& chosen, const char* extension,
                     std::span<const std::uint8_t> bytes);
 
 } // namespace zq

@@ -59,8 +59,8 @@ void UpDown::step(int delta)
         next = wrap_ ? min_ : max_;
     else if (next < min_)
         next = wrap_ ? max_ : min_;
-    if (next == pos_)
-        return;
+    // Also at a limit: the click stores the position shown, whatever the
+    // game held there before.
     pos_ = next;
     emit clicked(pos_);
 }

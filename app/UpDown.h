@@ -1,7 +1,8 @@
 #pragma once
 // A bare up-down control: two arrow buttons and no edit box. It has a range,
 // a position and optional wrap-around; only a user's click (a button or the
-// Up/Down keys) reports the new position. Setting the position from code
+// Up/Down keys) reports the new position, every click, also one at a limit
+// that leaves the position as it was. Setting the position from code
 // reports nothing, and a position is always kept inside the range.
 
 #include <QWidget>

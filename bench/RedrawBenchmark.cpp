@@ -212,6 +212,7 @@ int main(int argc, char** argv)
         {"Rewind state / the 25 frames it covers", "BM_RewindState", "BM_TwentyFiveFrames", 0.02},
         {"Start from a checkpoint with the game data / 1 ms", "BM_CheckpointStart", nullptr, 1.0, "x_1ms"},
         {"Emulation flat out / real time (at least)", "BM_EmulatedFrames", nullptr, 150.0, "x_real_time", true},
+        {"Recovery write of 1000 steps / 20 ms", "BM_RecoveryWrite1000Steps", nullptr, 1.0, "x_20ms"},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

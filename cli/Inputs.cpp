@@ -56,6 +56,12 @@ bool readCandidate(const std::string& name, const Parsed& p, std::vector<std::ui
     const char* note = kind == FileKind::Sna ? "" : " (over 4 MiB)";
     if (!readAccepted(name, [kind](std::uint64_t size) { return acceptedOpenSize(kind, size); }, note, read))
         return false;
+    // libspectrum would try to decompress it, and never return from a
+    // truncated bzip2 stream.
+    if (kind != FileKind::Sna && isCompressed(read.bytes)) {
+        printError(name + ": File is not a ZX Spectrum snapshot or tape (a compressed file)");
+        return false;
+    }
     if (kind == FileKind::Unknown) {
         kind = identifyKind(name, read.bytes);
         if (kind == FileKind::Unknown) {

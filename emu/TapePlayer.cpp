@@ -31,7 +31,7 @@ bool TapePlayer::open(std::span<const std::uint8_t> file, FileKind kind)
     playing_ = false;
     length_ = 0;
     tape_.reset(libspectrum_tape_alloc());
-    if (file.empty() ||
+    if (file.empty() || isCompressed(file) ||
         libspectrum_tape_read(tape_.get(), file.data(), file.size(), tapeId(kind), nullptr) != LIBSPECTRUM_ERROR_NONE ||
         !libspectrum_tape_present(tape_.get())) {
         const std::string detail = lsp::takeMessage();

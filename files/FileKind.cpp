@@ -1,6 +1,8 @@
 #include "files/FileKind.h"
 
+#include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <utility>
 
 namespace zq {
@@ -31,6 +33,14 @@ bool sameIgnoringCase(std::string_view a, std::string_view b)
 }
 
 } // namespace
+
+bool isCompressed(std::span<const std::uint8_t> file)
+{
+    const auto startsWith = [file](std::initializer_list<std::uint8_t> signature) {
+        return file.size() >= signature.size() && std::equal(signature.begin(), signature.end(), file.begin());
+    };
+    return startsWith({'B', 'Z', 'h'}) || startsWith({0x1F, 0x8B});
+}
 
 FileKind kindFromName(std::string_view path)
 {

@@ -12,6 +12,7 @@
 #include "files/Snapshot.h"
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace zq {
@@ -38,6 +39,12 @@ constexpr bool isTape(FileKind kind)
 {
     return kind == FileKind::Tap || kind == FileKind::Tzx;
 }
+
+// True for a file that begins with the signature of a bzip2 ("BZh") or
+// gzip (1F 8B) stream. libspectrum decompresses such a file whatever kind
+// it is told, and its bzip2 reader never returns from a truncated stream:
+// nothing compressed may reach it.
+bool isCompressed(std::span<const std::uint8_t> file);
 
 // The kind named by the extension of the file name part of `path` (after the
 // last '/' and its last '.'), in any letter case: "Game.Z80" is Z80,

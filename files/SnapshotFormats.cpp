@@ -82,6 +82,8 @@ std::string readSnapshot(std::span<const std::uint8_t> file, FileKind kind, RunS
     lsp::takeMessage();
     if (file.empty())
         return "the file is empty";
+    if (isCompressed(file))
+        return "a compressed file (bzip2 or gzip), not a snapshot";
     // With no kind given, libspectrum's guess from the contents, so that
     // the pages are checked as the reader will take them. Only the three
     // formats the editor opens go to libspectrum's readers: those of the
@@ -199,7 +201,7 @@ std::vector<std::uint8_t> tapeAsTzx(std::span<const std::uint8_t> tap)
     lsp::Tape tape(libspectrum_tape_alloc());
     libspectrum_byte* out = nullptr;
     std::size_t length = 0;
-    const bool ok = !tap.empty() &&
+    const bool ok = !tap.empty() && !isCompressed(tap) &&
                     libspectrum_tape_read(tape.get(), tap.data(), tap.size(), LIBSPECTRUM_ID_TAPE_TAP, nullptr) ==
                         LIBSPECTRUM_ERROR_NONE &&
                     libspectrum_tape_write(&out, &length, tape.get(), LIBSPECTRUM_ID_TAPE_TZX) ==
@@ -215,6 +217,8 @@ FileKind identifyKind(std::string_view name, std::span<const std::uint8_t> file)
 {
     lsp::ensureInit();
     libspectrum_id_t id = LIBSPECTRUM_ID_UNKNOWN;
+    if (isCompressed(file))
+        return FileKind::Unknown;
     const std::string path(name);
     if (libspectrum_identify_file(&id, path.c_str(), file.data(), file.size()) != LIBSPECTRUM_ERROR_NONE)
         id = LIBSPECTRUM_ID_UNKNOWN;

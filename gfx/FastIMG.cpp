@@ -120,6 +120,19 @@ void TFastIMG::mouseReleaseEvent(QMouseEvent* event)
         OnMouseUp(last_.x(), last_.y());
 }
 
+void TFastIMG::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        cancelPress();
+    QWidget::changeEvent(event);
+}
+
+void TFastIMG::hideEvent(QHideEvent* event)
+{
+    cancelPress();
+    QWidget::hideEvent(event);
+}
+
 void TFastIMG::cancelPress()
 {
     if (!pressed_)

@@ -47,7 +47,8 @@ public:
 
     // Ends a press whose release will not arrive (a dialog or another window
     // took the mouse) as that release would: OnMouseUp at the last pointer
-    // position. Nothing when no button is held.
+    // position. Nothing when no button is held. A control that is disabled
+    // or hidden while a button is held does this itself.
     void cancelPress();
 
     // The buffer as a top-down opaque QImage (also what paint draws).
@@ -58,6 +59,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     TFastDIB bmp_;

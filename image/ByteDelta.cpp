@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <utility>
 
@@ -122,6 +123,28 @@ bool ByteDelta::touches(std::size_t offset, std::size_t length) const
     return std::any_of(ranges_.begin(), ranges_.end(), [&](const Range& r) {
         return r.offset < offset + length && offset < std::size_t(r.offset) + r.length;
     });
+}
+
+ByteDelta::RangeView ByteDelta::range(std::size_t index) const
+{
+    const Range& r = ranges_.at(index);
+    const std::span<const std::uint8_t> pool(pool_);
+    return {r.offset, pool.subspan(r.data, r.length), pool.subspan(r.data + r.length, r.length)};
+}
+
+bool ByteDelta::addRange(std::uint32_t offset, std::span<const std::uint8_t> before,
+                         std::span<const std::uint8_t> after)
+{
+    if (before.empty() || before.size() != after.size() || offset < extent()
+        || before.size() > std::numeric_limits<std::uint32_t>::max() - offset)
+        return false;
+    append(offset, before, after);
+    return true;
+}
+
+std::size_t ByteDelta::extent() const
+{
+    return ranges_.empty() ? 0 : std::size_t(ranges_.back().offset) + ranges_.back().length;
 }
 
 std::size_t ByteDelta::memoryBytes() const

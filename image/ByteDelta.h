@@ -33,6 +33,22 @@ public:
     // The heap memory the delta holds.
     std::size_t memoryBytes() const;
 
+    // The changed ranges one by one, in rising order of offset, for writing
+    // a delta out and reading it back.
+    struct RangeView {
+        std::uint32_t offset;
+        std::span<const std::uint8_t> before;
+        std::span<const std::uint8_t> after;
+    };
+    std::size_t rangeCount() const { return ranges_.size(); }
+    RangeView range(std::size_t index) const;
+    // Adds a range after the last one. Refused (false, nothing added) when
+    // the two contents differ in length, are empty, or the range does not
+    // begin after the end of the last one.
+    bool addRange(std::uint32_t offset, std::span<const std::uint8_t> before, std::span<const std::uint8_t> after);
+    // The end of the last range (0 for none): the size a delta needs.
+    std::size_t extent() const;
+
 private:
     struct Range {
         std::uint32_t offset;

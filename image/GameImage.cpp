@@ -3,7 +3,6 @@
 #include "data/Resources.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace zq {
 
@@ -27,40 +26,8 @@ void GameImage::assign(std::span<const std::uint8_t> source)
     std::copy_n(source.begin(), n, bytes_.begin());
 }
 
-namespace {
-
-std::vector<std::uint8_t>& userDefault()
-{
-    static std::vector<std::uint8_t> image;
-    return image;
-}
-
-} // namespace
-
-bool setDefaultImage(std::span<const std::uint8_t> image)
-{
-    if (image.size() != kImageSize)
-        return false;
-    userDefault().assign(image.begin(), image.end());
-    return true;
-}
-
-void clearDefaultImage()
-{
-    userDefault().clear();
-}
-
-bool hasUserDefaultImage()
-{
-    return !userDefault().empty();
-}
-
 bool GameImage::loadDefault()
 {
-    if (hasUserDefaultImage()) {
-        assign(userDefault());
-        return true;
-    }
     const auto snap = data::find("Snap");
     if (snap.empty())
         return false;

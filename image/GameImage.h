@@ -38,9 +38,9 @@ public:
     // the rest keeps its bytes.
     void assign(std::span<const std::uint8_t> source);
 
-    // Copies the default image over the image: the one set with
-    // setDefaultImage, else the embedded "Snap". Returns false (image
-    // unchanged) when there is neither.
+    // Copies the image the program carries ("Snap", the sample game unless
+    // the build embeds another) over the image. Returns false (image
+    // unchanged) when the build carries none.
     bool loadDefault();
 
     bool operator==(const GameImage& other) const { return bytes_ == other.bytes_; }
@@ -48,14 +48,5 @@ public:
 private:
     std::array<std::uint8_t, kImageSize> bytes_;
 };
-
-// The default image of this run: a 49179-byte image of the user's own copy
-// of the game instead of the one the program carries. Any other size is
-// refused (false). New, the signature check and the start-up image use it.
-bool setDefaultImage(std::span<const std::uint8_t> image);
-// Back to the image the program carries.
-void clearDefaultImage();
-// True while an image set with setDefaultImage is the default.
-bool hasUserDefaultImage();
 
 } // namespace zq

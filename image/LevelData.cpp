@@ -31,6 +31,14 @@ LevelRecord findLevelRecord(const GameImage& image, int levelIndex)
     return record;
 }
 
+bool levelRecordsFit(const GameImage& image)
+{
+    std::size_t end = off::LevelRecords;
+    for (int i = 0; i < kLevelCount; ++i)
+        end += isMirroredLevel(image, i) ? kMirroredRecordSize : kFullRecordSize;
+    return end <= kLevelRecordsEnd;
+}
+
 std::size_t attributeOffset(int levelIndex)
 {
     return off::AttributeTable + std::size_t(clampLevel(levelIndex) % kAttributeCount);

@@ -25,6 +25,10 @@ bool isMirroredLevel(const GameImage& image, int levelIndex);
 // the result lies between 0x61A8 and 0x61A8 + 78 x 77.
 LevelRecord findLevelRecord(const GameImage& image, int levelIndex);
 
+// True when the 79 level records, of the sizes the mirror bitmap gives
+// them, end before the enemy table: at most 46 full-width levels.
+bool levelRecordsFit(const GameImage& image);
+
 // Levels share 15 attributes (index mod 15) and 5 block patterns (index mod 5).
 std::size_t attributeOffset(int levelIndex);
 std::size_t patternOffset(int levelIndex);

@@ -7,9 +7,11 @@
 #
 # Environment: ZELQUOR_ASAN_DIR (default build-asan), ZELQUOR_FUZZ_DIR
 # (default build-fuzz), ZELQUOR_FUZZ_SECONDS (default 60, 0 skips the run),
-# ZELQUOR_FORMATS_FUZZ_SECONDS (the formats fuzzer, default 20, 0 skips it),
-# ZELQUOR_PACKS_FUZZ_SECONDS (the level pack fuzzer, default 20, 0 skips it),
-# ZELQUOR_JOBS (default 2).
+# ZELQUOR_FORMATS_FUZZ_SECONDS (the formats fuzzer, default 20, 0 skips its
+# timed run; its seeds always run), ZELQUOR_FORMATS_FUZZ_TIMEOUT (seconds one
+# input of the formats fuzzer may take before it counts as a hang, default
+# 10), ZELQUOR_PACKS_FUZZ_SECONDS (the level pack fuzzer, default 20, 0 skips
+# it), ZELQUOR_JOBS (default 2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,6 +20,7 @@ fuzz_dir=${ZELQUOR_FUZZ_DIR:-build-fuzz}
 fuzz_seconds=${ZELQUOR_FUZZ_SECONDS:-60}
 formats_seconds=${ZELQUOR_FORMATS_FUZZ_SECONDS:-20}
 packs_seconds=${ZELQUOR_PACKS_FUZZ_SECONDS:-20}
+formats_timeout=${ZELQUOR_FORMATS_FUZZ_TIMEOUT:-10}
 jobs=${ZELQUOR_JOBS:-2}
 start=$SECONDS
 
@@ -98,12 +101,18 @@ if ((fuzz_seconds > 0)) && command -v clang++ >/dev/null &&
             -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/" "${seeds[@]}" ||
             status=1
     fi
-    # The .z80/.szx/.tap/.tzx readers and the tape load, from their own corpus.
-    if ((status == 0 && formats_seconds > 0)); then
+    # The .z80/.szx/.tap/.tzx readers and the tape load, from their own corpus:
+    # the seeds once, then the timed run. An input that takes longer than the
+    # time limit is reported as a hang (a reader that never returns).
+    formats=("$fuzz_dir/fuzz/zelquor-fuzz-formats" -max_len=16384 -timeout="$formats_timeout"
+             -artifact_prefix="$fuzz_dir/artifacts/")
+    if ((status == 0)); then
         mkdir -p "$work/corpus-formats"
         cp fuzz/corpus-formats/* "$work/corpus-formats/"
-        "$fuzz_dir/fuzz/zelquor-fuzz-formats" -max_len=16384 -max_total_time="$formats_seconds" -timeout=30 \
-            -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/" "$work/corpus-formats" || status=1
+        "${formats[@]}" -runs=0 "$work/corpus-formats" || status=1
+    fi
+    if ((status == 0 && formats_seconds > 0)); then
+        "${formats[@]}" -max_total_time="$formats_seconds" -print_final_stats=1 "$work/corpus-formats" || status=1
     fi
     # The level pack reader and Apply, from their own corpus and dictionary.
     if ((status == 0 && packs_seconds > 0)); then

@@ -61,7 +61,12 @@ TEST_F(FormatsCliTest, TruncatedHugeAndForeignInputsAreRefused)
     writeFile(work_ / "huge.szx", Bytes((5u << 20), 0));
     writeFile(work_ / "noise.tzx", Bytes(1000, 0x5A));
     writeFile(work_ / "noise.bin", Bytes(1000, 0x5A));
+    // libspectrum never returned from a truncated bzip2 stream.
+    writeFile(work_ / "bz.tap", Bytes{'B', 'Z', 'h'});
+    writeFile(work_ / "bz", Bytes{'B', 'Z', 'h'});
     for (const auto& [name, message] : std::vector<std::pair<std::string, std::string>>{
+             {"bz.tap", "File is not a ZX Spectrum snapshot or tape"},
+             {"bz", "File is not a ZX Spectrum snapshot or tape"},
              {"cut.z80", "not a snapshot libspectrum can read"},
              {"huge.szx", "File size incorrect (over 4 MiB)"},
              {"noise.tzx", "not a tape libspectrum can read"},

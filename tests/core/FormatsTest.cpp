@@ -202,6 +202,25 @@ TEST(SnapshotFormatsTest, Z80BlocksShorterThanAPageAreRefused)
         EXPECT_FALSE(decodeSnapshot(z80WithPagesOf(16040), kind).ok());
 }
 
+// libspectrum would decompress these whatever it is told they are, and its
+// bzip2 reader never returns from a truncated stream (a 3-byte file hung
+// every reader for ever).
+TEST(SnapshotFormatsTest, CompressedFilesNeverReachLibspectrum)
+{
+    const Bytes bzip2 = {'B', 'Z', 'h'};
+    Bytes gzip = {0x1F, 0x8B, 0x08, 0x00};
+    gzip.resize(64, 0);
+    for (const Bytes& file : {bzip2, gzip}) {
+        EXPECT_TRUE(isCompressed(file));
+        EXPECT_EQ(identifyKind("game.tap", file), FileKind::Unknown);
+        for (const FileKind kind : {FileKind::Z80, FileKind::Szx, FileKind::Unknown})
+            EXPECT_FALSE(decodeSnapshot(file, kind).ok());
+        EXPECT_TRUE(tapeAsTzx(file).empty());
+    }
+    EXPECT_FALSE(isCompressed(Bytes{'B', 'Z'}));
+    EXPECT_FALSE(isCompressed(encodeSnapshot(sampleImage(), FileKind::Z80)));
+}
+
 TEST(FileKindTest, KindsComeFromTheExtensionAndSizesAreCheckedByKind)
 {
     EXPECT_EQ(kindFromName("game.sna"), FileKind::Sna);

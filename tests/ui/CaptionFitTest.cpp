@@ -1,5 +1,6 @@
 // Every caption fits its control in the desktop's font at 8 point, the
-// widest texts the window ever shows included ("Area 16", "Level 79", ...).
+// widest texts the window ever shows included ("Area 16", "Level 79", ...),
+// and keeps clear of the other controls and of the window's edge.
 // CTest runs this at the scale factors 1, 1.25, 1.5 and 2.
 
 #include "TestSupport.h"
@@ -34,6 +35,36 @@ QStringList overflowing(QWidget* window)
     return bad;
 }
 
+// Where a caption's text is drawn, in its parent's coordinates.
+QRect textRect(QWidget* w)
+{
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        const QRect r = l->contentsRect().translated(l->pos());
+        return QRect(r.topLeft(), QSize(l->fontMetrics().horizontalAdvance(l->text()), r.height()));
+    }
+    return QRect(w->pos(), QSize(w->sizeHint().width(), w->height()));
+}
+
+// Captions of the client area whose text comes within `gap` pixels of
+// another control, or nearer the window's right edge than the layout's
+// margin.
+QStringList crowded(QWidget* client, int gap, int margin)
+{
+    QStringList bad;
+    const QList<QWidget*> controls = client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* w : controls) {
+        if (!qobject_cast<QLabel*>(w) && !qobject_cast<QCheckBox*>(w))
+            continue;
+        const QRect text = textRect(w);
+        if (text.right() + margin >= client->width())
+            bad << w->objectName() + " reaches the window's edge";
+        for (QWidget* other : controls)
+            if (other != w && text.adjusted(-gap, 0, gap, 0).intersects(other->geometry()))
+                bad << w->objectName() + " touches " + other->objectName();
+    }
+    return bad;
+}
+
 } // namespace
 
 class CaptionFitTest : public QObject {
@@ -55,6 +86,8 @@ private slots:
             e.labelOf(w.label)->setText(w.text);
         const QStringList bad = overflowing(e.form.get());
         QVERIFY2(bad.isEmpty(), qPrintable(bad.join(", ")));
+        const QStringList near = crowded(e.get<QWidget>("client"), 3, 8);
+        QVERIFY2(near.isEmpty(), qPrintable(near.join(", ")));
 
         TAboutBox about(e.form.get());
         QVERIFY2(overflowing(&about).isEmpty(), qPrintable(overflowing(&about).join(", ")));

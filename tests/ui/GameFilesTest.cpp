@@ -1,7 +1,7 @@
 // Every kind of game file through the real window: .z80, .szx and tapes
 // open, "Save in Another Format" writes what opens again, refusals leave the
 // document and the level as they were, and the user's own copy of the game
-// becomes the default image of every later run.
+// becomes the default image of New and every later run.
 
 #include "TestSupport.h"
 
@@ -116,6 +116,17 @@ private slots:
         e.dialogs->fileNames = {path("out")};
         action(e, "SaveOther1")->trigger();
         QCOMPARE(readFile(path("out.tzx")), asBytes(tapeAsTzx(buildTape(before, e.form->document().loadingScreen()))));
+        // A typed extension that names a format decides; the filter only
+        // where the name names none.
+        e.dialogs->filters = {"ZX Spectrum .z80 Snapshot (*.z80)"};
+        e.dialogs->fileNames = {path("typed.TZX")};
+        action(e, "SaveOther1")->trigger();
+        QCOMPARE(readFile(path("typed.tzx")), readFile(path("out.tzx")));
+        QVERIFY(!QFile::exists(path("typed.z80")));
+        e.dialogs->filters = {"ZX Spectrum TZX Tape (*.tzx)"};
+        e.dialogs->fileNames = {path("named.sna")};
+        action(e, "SaveOther1")->trigger();
+        QCOMPARE(readFile(path("named.tzx")), readFile(path("out.tzx")));
     }
 
     void refusalsLeaveTheDocumentAndTheLevel()
@@ -147,44 +158,79 @@ private slots:
         QVERIFY(refused(e, path("folder.z80"), "error: "));
         if (QFile::exists("/usr/share/spectrum-roms/opense.rom"))
             QVERIFY(refused(e, path("other.tap"), "message: The tape did not start the game"));
+
+        // Compressed files are refused before libspectrum sees them (it
+        // never returned from a truncated bzip2 stream).
+        for (const char* name : {"bz.tap", "bz.tzx", "bz.z80", "bz.szx", "bz"})
+            writeFile(path(name), "BZh");
+        writeFile(path("gz.tap"), QByteArray("\x1F\x8B\x08\x00", 4) + QByteArray(60, 0));
+        for (const char* name : {"bz.tap", "bz.tzx", "bz.z80", "bz.szx", "bz", "gz.tap"})
+            QVERIFY(refused(e, path(name), "message: File is not a ZX Spectrum snapshot or tape"));
+        // Empty files, folders and files gone by the time they are read:
+        // a message each, nothing changed.
+        for (const char* name : {"empty.z80", "empty.szx", "empty.tap", "empty.tzx", "empty"})
+            writeFile(path(name), QByteArray());
+        for (const char* name : {"empty.z80", "empty.szx", "empty.tap", "empty.tzx", "empty"})
+            QVERIFY(refused(e, path(name), "message: "));
+        QDir(dir_.path()).mkpath("folder");
+        for (const char* name : {"folder", "gone.tap", "gone"})
+            QVERIFY(refused(e, path(name), "error: "));
     }
 
-    void theUsersOwnGameBecomesTheDefault()
+    void theUsersOwnGameBecomesTheDefaultWithoutTouchingTheGameOpen()
     {
-        const QByteArray own = [] {
-            Editor e;
-            return withSignature(e.form->document().image(), 0x42);
-        }();
-        writeFile(path("own.sna"), own);
-        writeFile(path("sample-sig.sna"), [] {
+        const QByteArray sample = [] {
             Editor e;
             return imageBytes(e.form->document().image());
-        }());
+        }();
+        QByteArray own = sample;
+        own[qsizetype(off::Signature) + 9] = 0x42;
+        writeFile(path("own.sna"), own);
+        // Every level full-width: the records would run into the enemy table.
+        QByteArray overlong = own;
+        overlong.replace(qsizetype(off::MirrorBitmap), qsizetype(kMirrorBitmapSize), QByteArray(kMirrorBitmapSize, 0));
+        writeFile(path("overlong.sna"), overlong);
         {
             Editor e;
+            e.dialogs->fileNames = {path("overlong.sna")};
+            action(e, "UseDefault1")->trigger();
+            QCOMPARE(e.dialogs->calls.last(), QString("message: File is not a Zelquor snapshot"));
+            QVERIFY(!e.form->defaultGame().isUsers());
+
+            // A setting, not an edit: the game open and its history stay.
+            e.poke(off::LevelRecords, 0x11);
+            const GameImage before = e.form->document().image();
+            const int steps = e.form->document().history().count();
             e.dialogs->fileNames = {path("own.sna")};
             action(e, "UseDefault1")->trigger();
+            QVERIFY(e.form->document().image() == before);
+            QCOMPARE(e.form->document().history().count(), steps);
+            // Open still compares with the game held, the sample.
+            QVERIFY(refused(e, path("own.sna"), "message: File selected is not a Zelquor snapshot"));
+            action(e, "New1")->trigger();
             QCOMPARE(imageBytes(e.form->document().image()), own);
-            QVERIFY(refused(e, path("sample-sig.sna"), "message: File selected is not a Zelquor snapshot"));
+            // Undo takes New back; New again is the user's game.
+            action(e, "Undo1")->trigger();
+            QVERIFY(e.form->document().image() == before);
+            action(e, "New1")->trigger();
+            QCOMPARE(imageBytes(e.form->document().image()), own);
         }
         // A later run starts with it, and opens snapshots of that game.
         Editor again;
         QCOMPARE(imageBytes(again.form->document().image()), own);
-        writeFile(path("own-edited.sna"), [&] {
-            QByteArray b = own;
-            b[qsizetype(off::LevelRecords)] = char(b[qsizetype(off::LevelRecords)] ^ 0x0F);
-            return b;
-        }());
+        QByteArray edited = own;
+        edited[qsizetype(off::LevelRecords)] = char(edited[qsizetype(off::LevelRecords)] ^ 0x0F);
+        writeFile(path("own-edited.sna"), edited);
         again.dialogs->fileNames = {path("own-edited.sna")};
         again.form->Open1Click();
-        QCOMPARE(imageBytes(again.form->document().image()), readFile(path("own-edited.sna")));
-        action(again, "New1")->trigger();
-        QCOMPARE(imageBytes(again.form->document().image()), own);
+        QCOMPARE(imageBytes(again.form->document().image()), edited);
 
         action(again, "UseSample1")->trigger();
-        QCOMPARE(imageBytes(again.form->document().image()), readFile(path("sample-sig.sna")));
+        QCOMPARE(imageBytes(again.form->document().image()), edited);
+        action(again, "New1")->trigger();
+        QCOMPARE(imageBytes(again.form->document().image()), sample);
         Editor sampleAgain;
-        QCOMPARE(imageBytes(sampleAgain.form->document().image()), readFile(path("sample-sig.sna")));
+        QCOMPARE(imageBytes(sampleAgain.form->document().image()), sample);
     }
 
 private:

@@ -117,7 +117,7 @@ private slots:
         }
     }
 
-    void gapSetsAboveTwelveShowAtTheLastPositionAndStayUntilChanged()
+    void gapSetsAboveTwelveShowAtTheLastPositionAndStayUntilClicked()
     {
         const int level = 2; // owns its record
         const std::size_t at = airflowRecordOffset(level);
@@ -132,10 +132,10 @@ private slots:
             QCOMPARE(e.upDown("GapUD")->position(), 11);
             QCOMPARE(e.labelOf("Label5")->text(), QString("Gap Type 12"));
 
-            // Up from the last position is no step: the record keeps its set.
+            // A click up at the last position stores that position.
             const GameImage before = e.form->document().image();
             e.clickUp("GapUD");
-            QVERIFY(e.form->document().image() == before);
+            QCOMPARE(e.byte(at), std::uint8_t(0xB0 | (before.get(at) & 15)));
             // A step down stores the selector's new position.
             e.clickDown("GapUD");
             QCOMPARE(e.byte(at), std::uint8_t(0xA0 | (before.get(at) & 15)));
@@ -301,11 +301,11 @@ private slots:
                 CHECKED(checkShownState(e));
             }
         }
-        // The pattern selector at its last position steps no further; down
-        // stores the position below.
+        // The pattern selector at its last position stores that position;
+        // down stores the position below.
         const std::size_t patternByte = enemyEntryOffset(0) + kEnemiesPatternByte;
         e.clickUp("UpDown2");
-        QCOMPARE(e.byte(patternByte), std::uint8_t(0xFF));
+        QCOMPARE(e.byte(patternByte), std::uint8_t(7));
         e.clickDown("UpDown2");
         QCOMPARE(e.byte(patternByte), std::uint8_t(6));
     }

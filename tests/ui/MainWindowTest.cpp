@@ -30,7 +30,7 @@ private slots:
     void startState()
     {
         Editor e;
-        QCOMPARE(e.form->windowTitle(), QString("Zelquor Editor V3"));
+        QCOMPARE(e.shownTitle(), QString("Zelquor Editor V3"));
         QCOMPARE(e.labelOf("StaticText2")->text(), QString("Level 1"));
         QCOMPARE(e.upDown("UpDown1")->position(), 0);
         QVERIFY(e.image("FastIMG1")->isEnabled());
@@ -287,10 +287,10 @@ private slots:
             {"LevDisp", {8, 8, 512, 384}},     {"UpDown1", {528, 11, 16, 24}},
             {"FastIMG1", {528, 216, 129, 129}}, {"BadIMG1", {8, 400, 32, 32}},
             {"BadIMG7", {248, 400, 32, 32}},   {"bad7", {256, 435, 16, 24}},
-            {"CheckBox2", {304, 400, 97, 30}}, {"CheckBox3", {304, 432, 97, 30}},
-            {"UpDown2", {408, 403, 16, 24}},   {"UpDown3", {408, 435, 16, 24}},
-            {"AreaUD", {528, 403, 16, 24}},    {"DirUD", {592, 403, 16, 24}},
-            {"GapUD", {528, 435, 16, 24}},
+            {"CheckBox2", {296, 400, 97, 30}}, {"CheckBox3", {296, 432, 97, 30}},
+            {"UpDown2", {397, 403, 16, 24}},   {"UpDown3", {397, 435, 16, 24}},
+            {"AreaUD", {520, 403, 16, 24}},    {"DirUD", {586, 403, 16, 24}},
+            {"GapUD", {520, 435, 16, 24}},
         };
         for (const Place& p : places)
             QCOMPARE(e.get<QWidget>(p.name)->geometry(), p.rect);

@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTest>
+#include <QWindow>
 #include <QToolButton>
 
 #include <deque>
@@ -97,15 +98,35 @@ public:
     bool question(const QString& caption, const QString& text) override
     {
         calls << "question: " + caption + " | " + text;
+        return nextAnswer();
+    }
+    void error(const QString& caption, const QString& text) override { calls << "error: " + caption + " | " + text; }
+    bool ask(const QString& text) override
+    {
+        calls << "ask: " + text;
+        return nextAnswer();
+    }
+    std::deque<int> numbers; // what number() answers; none left is Cancel
+    std::optional<int> number(const QString& title, const QString& label, int value, int minimum,
+                              int maximum) override
+    {
+        calls << QStringLiteral("number: %1 | %2 | %3 in %4..%5").arg(title, label).arg(value).arg(minimum).arg(maximum);
+        if (numbers.empty())
+            return std::nullopt;
+        const int n = numbers.front();
+        numbers.pop_front();
+        return n;
+    }
+
+private:
+    bool nextAnswer()
+    {
         if (answers.empty())
             return false;
         const bool a = answers.front();
         answers.pop_front();
         return a;
     }
-    void error(const QString& caption, const QString& text) override { calls << "error: " + caption + " | " + text; }
-
-private:
     QString next()
     {
         if (fileNames.empty())
@@ -165,6 +186,13 @@ struct Editor {
     }
 
     std::uint8_t byte(std::size_t offset) const { return form->document().image().get(offset); }
+
+    // The title as the desktop shows it (the modified mark in its place).
+    QString shownTitle() const
+    {
+        form->winId();
+        return form->windowHandle()->title();
+    }
 
     // Changes the image behind the window's back, as one edit step.
     template <typename F>

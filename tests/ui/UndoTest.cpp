@@ -315,6 +315,49 @@ private slots:
         e.release(view, a);
     }
 
+    void aStrokeEndsWhenItsControlIsDisabledHiddenOrTheLevelChanges()
+    {
+        Editor e;
+        e.show();
+        GameDocument& doc = e.form->document();
+        TFastIMG* pattern = e.image("FastIMG1");
+        // On level 5 the keyboard steps to level 6, whose pattern is not
+        // edited there: the stroke is one step, and the next edit another.
+        e.gotoLevel(4);
+        const int before = doc.history().count();
+        e.press(pattern, QPoint(8, 8));
+        QVERIFY(doc.stepOpen());
+        QTest::keyClick(e.upDown("UpDown1"), Qt::Key_Up);
+        QVERIFY(!pattern->isEnabled());
+        QVERIFY(!doc.stepOpen());
+        QCOMPARE(doc.history().count(), before + 1);
+        QCOMPARE(doc.history().undoText(), QString("Draw Pattern"));
+        e.choose("ComboBox1", 3);
+        QCOMPARE(doc.history().count(), before + 2);
+        QCOMPARE(doc.history().undoText(), QString("Ink"));
+        e.release(pattern, QPoint(8, 8));
+
+        // The level view stays enabled, but its level goes.
+        TFastIMG* view = e.image("LevDisp");
+        e.press(view, QPoint(100, 100));
+        QVERIFY(doc.stepOpen());
+        QTest::keyClick(e.upDown("UpDown1"), Qt::Key_Up);
+        QVERIFY(!doc.stepOpen());
+        e.release(view, QPoint(100, 100));
+
+        // Disabled or hidden under a held button, as a release would.
+        e.gotoLevel(0);
+        for (const bool hide : {false, true}) {
+            e.press(pattern, QPoint(8, 8));
+            QVERIFY(doc.stepOpen());
+            hide ? pattern->hide() : pattern->setEnabled(false);
+            QVERIFY(!doc.stepOpen());
+            pattern->show();
+            pattern->setEnabled(true);
+            e.release(pattern, QPoint(8, 8));
+        }
+    }
+
     void aLoadedGapSetSurvivesOtherAirflowEdits()
     {
         Editor e;
