@@ -85,6 +85,11 @@ bool Machine48::step()
     tstates_ += std::uint64_t(t);
     if (frameT_ >= kFrameTStates)
         endFrame();
+    if (trapFetched_) {
+        trapFetched_ = false;
+        if (boundary && trap_)
+            trap_->trapped(*this);
+    }
     return boundary;
 }
 
@@ -169,9 +174,12 @@ void Machine48::setRegisters(const Registers& r)
 // ---------------------------------------------------------------------------
 // The bus.
 
-std::uint8_t Machine48::memRead(Cpu*, std::uint16_t addr, int, void* self)
+std::uint8_t Machine48::memRead(Cpu*, std::uint16_t addr, int m1, void* self)
 {
-    return static_cast<Machine48*>(self)->memory_[addr];
+    Machine48* m = static_cast<Machine48*>(self);
+    if (addr == m->trapPc_ && m1)
+        m->trapFetched_ = true;
+    return m->memory_[addr];
 }
 
 void Machine48::memWrite(Cpu*, std::uint16_t addr, std::uint8_t v, void* self)

@@ -46,6 +46,17 @@ struct BeeperEdge {
 // The CPU's registers, as a 48K snapshot image holds them.
 using Registers = CpuState;
 
+class Machine48;
+
+// A routine the host serves in place of the emulated code (a ROM trap).
+class FetchTrap {
+public:
+    virtual ~FetchTrap() = default;
+    // Called once an instruction fetched at the trap's address has run; the
+    // trap may then change registers and memory, or leave the routine to run.
+    virtual void trapped(Machine48& machine) = 0;
+};
+
 class Machine48 {
 public:
     Machine48();
@@ -113,6 +124,14 @@ public:
     // Sets every register and leaves any HALT; for loaders, traps and tests.
     void setRegisters(const Registers& regs);
 
+    // Calls `trap` after each instruction fetched at `pc` (no prefixed
+    // instruction); nullptr removes it. The machine does not own the trap.
+    void setTrap(std::uint16_t pc, FetchTrap* trap)
+    {
+        trap_ = trap;
+        trapPc_ = trap ? int(pc) : -1;
+    }
+
     std::uint64_t frameCount() const { return frameCount_; }
     std::uint64_t tstates() const { return tstates_; } // since the last reset or load
     int frameTState() const { return frameT_; }        // T-states into the current frame
@@ -138,6 +157,9 @@ private:
     std::uint8_t kempston_ = 0;
     bool earLevel_ = false;
     EarSource* earSource_ = nullptr;
+    FetchTrap* trap_ = nullptr;
+    int trapPc_ = -1;       // -1 while no trap is set: no address matches
+    bool trapFetched_ = false;
 
     int border_ = 0;
     bool speaker_ = false;

@@ -44,6 +44,11 @@ TapeLoader::Status TapeLoader::start(std::span<const std::uint8_t> rom, std::spa
     machine_->setKempston(0);
     machine_->reset();
     machine_->setEarSource(&player_);
+    trap_ = std::make_unique<RomLoaderTrap>(player_);
+    if (romTrap_ && RomLoaderTrap::servesRom(rom))
+        trap_->attach(*machine_);
+    else
+        RomLoaderTrap::detach(*machine_);
     message_.clear();
     status_ = Status::Running;
     return status_;
@@ -98,7 +103,7 @@ double TapeLoader::progress() const
         return 1.0;
     if (keysTyped_ < kLoadKeys.size() || player_.length() == 0)
         return 0.0;
-    return std::min(1.0, double(machine_->tstates() - tapeStart_) / double(player_.length()));
+    return std::min(1.0, double(player_.played(machine_->tstates())) / double(player_.length()));
 }
 
 } // namespace zq::emu
