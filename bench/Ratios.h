@@ -21,6 +21,7 @@ struct Ratio {
     const char* baseline;
     double target; // at most
     const char* counter = nullptr;
+    const char* unit = "x"; // printed after the figure and the target
 };
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -46,7 +47,8 @@ public:
             double ratio = 0;
             if (!ratioOf(r, ratio))
                 continue;
-            std::printf("%-58s %7.2fx %7.1fx%s\n", r.what, ratio, r.target, ratio <= r.target ? "" : "  over");
+            std::printf("%-58s %7.2f%s %7.1f%s%s\n", r.what, ratio, r.unit, r.target, r.unit,
+                        ratio <= r.target ? "" : "  over");
         }
     }
 

@@ -3,6 +3,7 @@
 // memcpy twin over the bytes it writes into the views; compare the two times.
 
 #include "bench/Ratios.h"
+#include "bench/Startup.h"
 
 #include "app/GameDocument.h"
 #include "app/MainForm.h"
@@ -204,11 +205,15 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (int status = 0; zq::bench::startupChild(argc, argv, status))
+        return status;
     benchmark::Initialize(&argc, argv);
     zq::bench::RatioReporter reporter({
         {"One block-drag move (border, grid, 2x) / memcpy", "BM_BlockDragRedraw", "BM_BlockDragMemcpy", 2.0},
         {"Refresh drawing with air flow / memcpy", "BM_RefreshDrawing", "BM_RefreshMemcpy", 3.0},
         {"CLI: 79 levels to PNG at 2x / 79 bare starts", "BM_CliRenderAllLevels", nullptr, 1.5, "x_bare_starts"},
+        {"Editor start to first level paint / bare Qt window", "BM_EditorStartUp", nullptr, 1.5, "x_bare_window"},
+        {"Sample tape open (milliseconds)", "BM_SampleTapeOpen", nullptr, 100, "ms", "ms"},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
