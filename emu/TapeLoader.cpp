@@ -44,6 +44,18 @@ TapeLoader::Status TapeLoader::start(std::span<const std::uint8_t> rom, std::spa
     machine_->setKempston(0);
     machine_->reset();
     machine_->setEarSource(&player_);
+    const bool sameRom = std::ranges::equal(rom, rom_);
+    if (!reuseBoot_ || !sameRom)
+        booted_.reset();
+    if (reuseBoot_ && !sameRom)
+        rom_.assign(rom.begin(), rom.end());
+    if (booted_) {
+        for (std::size_t i = 0; i < booted_->ram.size(); ++i)
+            machine_->poke(std::uint16_t(0x4000 + i), booted_->ram[i]);
+        machine_->setRegisters(booted_->cpu);
+        keysTyped_ = kLoadKeys.size();
+        startTape();
+    }
     trap_ = std::make_unique<RomLoaderTrap>(player_);
     if (romTrap_ && RomLoaderTrap::servesRom(rom))
         trap_->attach(*machine_);
@@ -66,9 +78,16 @@ void TapeLoader::typeNextKey()
     machine_->poke(kFlags, std::uint8_t(machine_->peek(kFlags) | kNewKey));
     lastKeyFrame_ = frame;
     if (++keysTyped_ == kLoadKeys.size()) {
-        tapeStart_ = machine_->tstates();
-        player_.play(tapeStart_);
+        if (reuseBoot_)
+            booted_ = std::make_unique<MachineState>(machineState(*machine_));
+        startTape();
     }
+}
+
+void TapeLoader::startTape()
+{
+    tapeStart_ = machine_->tstates();
+    player_.play(tapeStart_);
 }
 
 TapeLoader::Status TapeLoader::runOneFrame()

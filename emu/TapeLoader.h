@@ -69,6 +69,12 @@ public:
     // With false, the next start() plays every block on its edges, the ROM's
     // loader included (the way the trap is checked against).
     void useRomTrap(bool on) { romTrap_ = on; }
+    // With true, a start() with the ROM of the load before skips the boot and
+    // the typing: the machine resumes as that load's stood when its tape
+    // started (RAM and registers; the frame's phase restarts), which no tape
+    // can have changed yet. For the fuzzer's many short loads.
+    void reuseBoot(bool on) { reuseBoot_ = on; }
+
     // Blocks the ROM's loader took through the trap since start().
     int blocksTrapped() const { return trap_ ? trap_->blocksServed() : 0; }
 
@@ -87,12 +93,16 @@ public:
 private:
     Status fail(std::string message);
     void typeNextKey();
+    void startTape();
     Status runOneFrame();
 
     std::unique_ptr<Machine48> machine_;
     TapePlayer player_;
     std::unique_ptr<RomLoaderTrap> trap_;
     bool romTrap_ = true;
+    bool reuseBoot_ = false;
+    std::vector<std::uint8_t> rom_;        // of the last start(), while reuseBoot_
+    std::unique_ptr<MachineState> booted_; // as its tape started
     TapeLoadLimits limits_;
     Status status_ = Status::Idle;
     std::string message_;

@@ -53,6 +53,7 @@ void TapePlayer::play(std::uint64_t tstate)
         return;
     libspectrum_tape_nth_block(tape_.get(), 0);
     due_ = start_ = tstate;
+    level_ = false; // whatever an earlier tape left
     instantEdges_ = edgesInBlock_ = 0;
     skipped_ = 0;
     playing_ = true;

@@ -112,6 +112,29 @@ TEST_F(TapeLoaderTest, TheGamesTapeLoadsToItsEntry)
                            ours.begin() + off::Screen));
 }
 
+// A load that reuses the boot of the one before skips the ROM's start and
+// the typing, and ends with the same image.
+TEST_F(TapeLoaderTest, ALoadReusingTheBootBeforeGivesTheSameImage)
+{
+    GameImage sample;
+    ASSERT_TRUE(sample.loadDefault());
+    const Bytes tape = buildTape(sample, LoadingScreen::fromImage(sample));
+    TapeLoader loader;
+    loader.reuseBoot(true);
+    Bytes images[2];
+    std::uint64_t frames[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        Status status = loader.start(rom_, tape, FileKind::Tap);
+        while (status == Status::Running)
+            status = loader.step(50);
+        ASSERT_EQ(status, Status::Done) << loader.message();
+        images[i] = loader.image();
+        frames[i] = loader.frames();
+    }
+    EXPECT_TRUE(images[0] == images[1]);
+    EXPECT_LT(frames[1] + 100, frames[0]);
+}
+
 TEST_F(TapeLoaderTest, BadRomsAndUnreadableTapesFailAtOnce)
 {
     TapeLoader loader;
