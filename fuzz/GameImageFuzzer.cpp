@@ -24,7 +24,7 @@ namespace {
 
 zq::fuzz::Survey survey = zq::fuzz::Survey::Draw;
 bool mixed = false;
-constexpr std::uint32_t kDrawShare = 32;
+constexpr std::uint32_t kDrawShare = 128;
 
 } // namespace
 
