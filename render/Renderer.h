@@ -78,7 +78,7 @@ public:
         struct Table {
             std::uint32_t ink = 0, paper = 0;
             bool built = false;
-            Rows rows{};
+            Rows rows; // filled by build() before any read
         };
         const Rows& build(std::uint32_t ink, std::uint32_t paper);
         std::array<Table, 2> tables_;
