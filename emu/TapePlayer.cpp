@@ -76,8 +76,9 @@ std::optional<TapePlayer::RomBlock> TapePlayer::romBlockAhead(std::uint64_t tsta
 void TapePlayer::skipBlock(std::uint64_t tstate)
 {
     libspectrum_tape_block* block = libspectrum_tape_current_block(tape_.get());
-    const std::uint64_t signal =
-        libspectrum_tape_block_length(block) - libspectrum_tape_block_pause_tstates(block);
+    const std::uint64_t length = libspectrum_tape_block_length(block);
+    const std::uint64_t pause = libspectrum_tape_block_pause_tstates(block);
+    const std::uint64_t signal = length > pause ? length - pause : 0;
     const std::uint64_t elapsed = edgesInBlock_ != 0 && tstate > blockStart_ ? tstate - blockStart_ : 0;
     skipped_ += signal > elapsed ? signal - elapsed : 0;
     // A standard block has an odd number of edges before its pause (an odd
