@@ -83,14 +83,33 @@ bool Machine48::step()
     }
     frameT_ += t;
     tstates_ += std::uint64_t(t);
+    if (frameT_ >= attentionT_) [[unlikely]]
+        attend(boundary);
+    return boundary;
+}
+
+// The frame's end, and a trap whose address was fetched (its memory read
+// lowers attentionT_ so that the one test above covers both).
+void Machine48::attend(bool boundary)
+{
     if (frameT_ >= kFrameTStates)
         endFrame();
     if (trapFetched_) {
         trapFetched_ = false;
+        attentionT_ = kFrameTStates;
         if (boundary && trap_)
             trap_->trapped(*this);
     }
-    return boundary;
+}
+
+void Machine48::setTrap(std::uint16_t pc, FetchTrap* trap)
+{
+    trap_ = trap;
+    trapPc_ = pc;
+    trapFetched_ = false;
+    attentionT_ = kFrameTStates;
+    // Without a trap the bus reads through the plain callback: no cost.
+    z80ex_set_memread_callback(cpu_, trap ? memReadTrapped : memRead, this);
 }
 
 void Machine48::endFrame()
@@ -174,11 +193,18 @@ void Machine48::setRegisters(const Registers& r)
 // ---------------------------------------------------------------------------
 // The bus.
 
-std::uint8_t Machine48::memRead(Cpu*, std::uint16_t addr, int m1, void* self)
+std::uint8_t Machine48::memRead(Cpu*, std::uint16_t addr, int, void* self)
+{
+    return static_cast<Machine48*>(self)->memory_[addr];
+}
+
+std::uint8_t Machine48::memReadTrapped(Cpu*, std::uint16_t addr, int m1, void* self)
 {
     Machine48* m = static_cast<Machine48*>(self);
-    if (addr == m->trapPc_ && m1)
+    if (addr == m->trapPc_ && m1) {
         m->trapFetched_ = true;
+        m->attentionT_ = 0;
+    }
     return m->memory_[addr];
 }
 

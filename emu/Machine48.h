@@ -126,11 +126,7 @@ public:
 
     // Calls `trap` after each instruction fetched at `pc` (no prefixed
     // instruction); nullptr removes it. The machine does not own the trap.
-    void setTrap(std::uint16_t pc, FetchTrap* trap)
-    {
-        trap_ = trap;
-        trapPc_ = trap ? int(pc) : -1;
-    }
+    void setTrap(std::uint16_t pc, FetchTrap* trap);
 
     std::uint64_t frameCount() const { return frameCount_; }
     std::uint64_t tstates() const { return tstates_; } // since the last reset or load
@@ -140,6 +136,7 @@ public:
 private:
     using Cpu = _z80_cpu_context;
     static std::uint8_t memRead(Cpu* cpu, std::uint16_t addr, int m1, void* self);
+    static std::uint8_t memReadTrapped(Cpu* cpu, std::uint16_t addr, int m1, void* self);
     static void memWrite(Cpu* cpu, std::uint16_t addr, std::uint8_t v, void* self);
     static std::uint8_t portRead(Cpu* cpu, std::uint16_t port, void* self);
     static void portWrite(Cpu* cpu, std::uint16_t port, std::uint8_t v, void* self);
@@ -148,6 +145,7 @@ private:
     std::uint8_t readPort(std::uint16_t port) const;
     void writeUla(std::uint8_t v);
     bool step();
+    void attend(bool boundary);
     void endFrame();
     void restartClock();
 
@@ -158,8 +156,9 @@ private:
     bool earLevel_ = false;
     EarSource* earSource_ = nullptr;
     FetchTrap* trap_ = nullptr;
-    int trapPc_ = -1;       // -1 while no trap is set: no address matches
+    std::uint16_t trapPc_ = 0;
     bool trapFetched_ = false;
+    int attentionT_ = kFrameTStates; // frame T-state step() calls attend() at
 
     int border_ = 0;
     bool speaker_ = false;
