@@ -65,7 +65,7 @@ bool QtDialogs::progress(const QString& title, const QString& label, const std::
     QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, 1000, owner_);
     dialog.setWindowTitle(title);
     dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(300);
+    dialog.setMinimumDuration(500);
     double done = 0;
     while (step(done)) {
         dialog.setValue(int(done * 1000));

@@ -41,7 +41,8 @@ public:
     virtual std::optional<int> number(const QString& title, const QString& label, int value, int minimum,
                                       int maximum) = 0;
     // Runs `step` until it returns false, showing the fraction done that it
-    // sets (0..1) with a Cancel button. False when the user cancelled.
+    // sets (0..1) with a Cancel button once the work has taken half a second
+    // (a quicker one shows nothing). False when the user cancelled.
     virtual bool progress(const QString& title, const QString& label, const std::function<bool(double&)>& step) = 0;
 };
 

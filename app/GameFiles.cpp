@@ -13,7 +13,9 @@ namespace zq {
 
 namespace {
 
-constexpr int kFramesPerSlice = 500;
+// A trapped load takes a few slices, one on the tape's edges a few hundred:
+// each is short enough for Cancel to answer at once.
+constexpr int kFramesPerSlice = 50;
 
 void notReadable(Dialogs& dialogs)
 {

@@ -21,6 +21,7 @@ struct Ratio {
     const char* baseline;
     double target; // at most (at least, with atLeast)
     const char* counter = nullptr;
+    const char* unit = "x"; // printed after the figure and the target
     bool atLeast = false;
 };
 
@@ -48,7 +49,8 @@ public:
             if (!ratioOf(r, ratio))
                 continue;
             const bool met = r.atLeast ? ratio >= r.target : ratio <= r.target;
-            std::printf("%-58s %7.3gx %7.3gx%s\n", r.what, ratio, r.target, met ? "" : r.atLeast ? "  under" : "  over");
+            std::printf("%-58s %7.3g%s %7.3g%s%s\n", r.what, ratio, r.unit, r.target, r.unit,
+                        met ? "" : r.atLeast ? "  under" : "  over");
         }
     }
 

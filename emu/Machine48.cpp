@@ -90,9 +90,33 @@ bool Machine48::step()
     frameT_ += t;
     tstates_ += std::uint64_t(t);
     boundary_ = boundary;
+    if (frameT_ >= attentionT_) [[unlikely]]
+        attend(boundary);
+    return boundary;
+}
+
+// The frame's end, and a trap whose address was fetched (its memory read
+// lowers attentionT_ so that the one test above covers both).
+void Machine48::attend(bool boundary)
+{
     if (frameT_ >= kFrameTStates)
         endFrame();
-    return boundary;
+    if (trapFetched_) {
+        trapFetched_ = false;
+        attentionT_ = kFrameTStates;
+        if (boundary && trap_)
+            trap_->trapped(*this);
+    }
+}
+
+void Machine48::setTrap(std::uint16_t pc, FetchTrap* trap)
+{
+    trap_ = trap;
+    trapPc_ = pc;
+    trapFetched_ = false;
+    attentionT_ = kFrameTStates;
+    // Without a trap the bus reads through the plain callback: no cost.
+    z80ex_set_memread_callback(cpu_, trap ? memReadTrapped : memRead, this);
 }
 
 // Halted, the CPU runs NOPs of 4 T-states each, R counting them, until an
@@ -201,6 +225,8 @@ void Machine48::restoreState(const RunState& state)
     frameT_ = std::clamp(state.frameTState, 0, kFrameTStates - 1);
     interruptTaken_ = state.interruptTaken;
     boundary_ = true;
+    trapFetched_ = false;
+    attentionT_ = kFrameTStates;
     frameCount_ = state.frameCount;
     tstates_ = state.tstates;
     edges_.clear();
@@ -242,6 +268,16 @@ void Machine48::setRegisters(const Registers& r)
 std::uint8_t Machine48::memRead(Cpu*, std::uint16_t addr, int, void* self)
 {
     return static_cast<Machine48*>(self)->memory_[addr];
+}
+
+std::uint8_t Machine48::memReadTrapped(Cpu*, std::uint16_t addr, int m1, void* self)
+{
+    Machine48* m = static_cast<Machine48*>(self);
+    if (addr == m->trapPc_ && m1) {
+        m->trapFetched_ = true;
+        m->attentionT_ = 0;
+    }
+    return m->memory_[addr];
 }
 
 void Machine48::memWrite(Cpu*, std::uint16_t addr, std::uint8_t v, void* self)

@@ -46,6 +46,17 @@ struct BeeperEdge {
 // The CPU's registers, as a 48K snapshot image holds them.
 using Registers = CpuState;
 
+class Machine48;
+
+// A routine the host serves in place of the emulated code (a ROM trap).
+class FetchTrap {
+public:
+    virtual ~FetchTrap() = default;
+    // Called once an instruction fetched at the trap's address has run; the
+    // trap may then change registers and memory, or leave the routine to run.
+    virtual void trapped(Machine48& machine) = 0;
+};
+
 class Machine48 {
 public:
     Machine48();
@@ -127,6 +138,10 @@ public:
     void takeState(RunState& state);
     void restoreState(const RunState& state);
 
+    // Calls `trap` after each instruction fetched at `pc` (no prefixed
+    // instruction); nullptr removes it. The machine does not own the trap.
+    void setTrap(std::uint16_t pc, FetchTrap* trap);
+
     std::uint64_t frameCount() const { return frameCount_; }
     std::uint64_t tstates() const { return tstates_; } // since the last reset or load
     int frameTState() const { return frameT_; }        // T-states into the current frame
@@ -135,6 +150,7 @@ public:
 private:
     using Cpu = _z80_cpu_context;
     static std::uint8_t memRead(Cpu* cpu, std::uint16_t addr, int m1, void* self);
+    static std::uint8_t memReadTrapped(Cpu* cpu, std::uint16_t addr, int m1, void* self);
     static void memWrite(Cpu* cpu, std::uint16_t addr, std::uint8_t v, void* self);
     static std::uint8_t portRead(Cpu* cpu, std::uint16_t port, void* self);
     static void portWrite(Cpu* cpu, std::uint16_t port, std::uint8_t v, void* self);
@@ -144,6 +160,7 @@ private:
     void writeUla(std::uint8_t v);
     bool step();
     int haltToFrameEnd();
+    void attend(bool boundary);
     void endFrame();
     void restartClock();
 
@@ -153,6 +170,10 @@ private:
     std::uint8_t kempston_ = 0;
     bool earLevel_ = false;
     EarSource* earSource_ = nullptr;
+    FetchTrap* trap_ = nullptr;
+    std::uint16_t trapPc_ = 0;
+    bool trapFetched_ = false;
+    int attentionT_ = kFrameTStates; // frame T-state step() calls attend() at
 
     int border_ = 0;
     bool speaker_ = false;

@@ -45,6 +45,23 @@ TapeLoader::Status TapeLoader::start(std::span<const std::uint8_t> rom, std::spa
     machine_->setKempston(0);
     machine_->reset();
     machine_->setEarSource(&player_);
+    const bool sameRom = std::ranges::equal(rom, rom_);
+    if (!reuseBoot_ || !sameRom)
+        booted_.reset();
+    if (reuseBoot_ && !sameRom)
+        rom_.assign(rom.begin(), rom.end());
+    if (booted_) {
+        for (std::size_t i = 0; i < booted_->ram.size(); ++i)
+            machine_->poke(std::uint16_t(0x4000 + i), booted_->ram[i]);
+        machine_->setRegisters(booted_->cpu);
+        keysTyped_ = kLoadKeys.size();
+        startTape();
+    }
+    trap_ = std::make_unique<RomLoaderTrap>(player_);
+    if (romTrap_ && RomLoaderTrap::servesRom(rom))
+        trap_->attach(*machine_);
+    else
+        RomLoaderTrap::detach(*machine_);
     message_.clear();
     status_ = Status::Running;
     return status_;
@@ -63,9 +80,16 @@ void TapeLoader::typeNextKey()
     lastKeyFrame_ = frame;
     keyPending_ = true;
     if (++keysTyped_ == kLoadKeys.size()) {
-        tapeStart_ = machine_->tstates();
-        player_.play(tapeStart_);
+        if (reuseBoot_)
+            booted_ = std::make_unique<MachineState>(machineState(*machine_));
+        startTape();
     }
+}
+
+void TapeLoader::startTape()
+{
+    tapeStart_ = machine_->tstates();
+    player_.play(tapeStart_);
 }
 
 TapeLoader::Status TapeLoader::runOneFrame()
@@ -106,7 +130,7 @@ double TapeLoader::progress() const
         return 1.0;
     if (keysTyped_ < kLoadKeys.size() || player_.length() == 0)
         return 0.0;
-    return std::min(1.0, double(machine_->tstates() - tapeStart_) / double(player_.length()));
+    return std::min(1.0, double(player_.played(machine_->tstates())) / double(player_.length()));
 }
 
 } // namespace zq::emu

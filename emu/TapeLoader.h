@@ -1,10 +1,11 @@
 #pragma once
 // Loading a tape of the game in the embedded Spectrum, the way a user would:
-// power on, let the ROM start, type LOAD "" and play the tape, flat out and
-// with the ROM's own edge loader (or whatever loader the tape brings): no
-// traps. The load is done when the program counter reaches the game's entry
-// at 0xF5BC; the machine state there becomes the game image (a 48K .sna,
-// files/MachineImage.h).
+// power on, let the ROM start, type LOAD "" and play the tape, flat out. The
+// ROM's loader reads the standard blocks through a trap, in a few frames
+// (emu/RomLoaderTrap.h); anything else (turbo blocks, a loader the tape
+// brings) plays on the tape's edges. The load is done when the program
+// counter reaches the game's entry at 0xF5BC; the machine state there
+// becomes the game image (a 48K .sna, files/MachineImage.h).
 //
 // It runs in slices so that a window can show progress and offer Cancel:
 //
@@ -29,6 +30,7 @@
 // another program).
 
 #include "emu/Machine48.h"
+#include "emu/RomLoaderTrap.h"
 #include "emu/TapePlayer.h"
 #include "files/FileKind.h"
 #include "image/MemoryMap.h"
@@ -67,6 +69,18 @@ public:
     // Runs up to `frames` more frames; stops early when done or failed.
     Status step(int frames);
 
+    // With false, the next start() plays every block on its edges, the ROM's
+    // loader included (the way the trap is checked against).
+    void useRomTrap(bool on) { romTrap_ = on; }
+    // With true, a start() with the ROM of the load before skips the boot and
+    // the typing: the machine resumes as that load's stood when its tape
+    // started (RAM and registers; the frame's phase restarts), which no tape
+    // can have changed yet. For the fuzzer's many short loads.
+    void reuseBoot(bool on) { reuseBoot_ = on; }
+
+    // Blocks the ROM's loader took through the trap since start().
+    int blocksTrapped() const { return trap_ ? trap_->blocksServed() : 0; }
+
     Status status() const { return status_; }
     // 0..1: how much of the tape has played (1 once it has stopped or the
     // load is done).
@@ -82,10 +96,16 @@ public:
 private:
     Status fail(std::string message);
     void typeNextKey();
+    void startTape();
     Status runOneFrame();
 
     std::unique_ptr<Machine48> machine_;
     TapePlayer player_;
+    std::unique_ptr<RomLoaderTrap> trap_;
+    bool romTrap_ = true;
+    bool reuseBoot_ = false;
+    std::vector<std::uint8_t> rom_;        // of the last start(), while reuseBoot_
+    std::unique_ptr<MachineState> booted_; // as its tape started
     TapeLoadLimits limits_;
     Status status_ = Status::Idle;
     std::string message_;

@@ -52,9 +52,47 @@ void TapePlayer::play(std::uint64_t tstate)
     if (!tape_)
         return;
     libspectrum_tape_nth_block(tape_.get(), 0);
-    due_ = tstate;
-    instantEdges_ = 0;
+    due_ = start_ = tstate;
+    level_ = false; // whatever an earlier tape left
+    instantEdges_ = edgesInBlock_ = 0;
+    skipped_ = 0;
     playing_ = true;
+}
+
+std::optional<TapePlayer::RomBlock> TapePlayer::romBlockAhead(std::uint64_t tstate)
+{
+    earLevel(tstate);
+    if (!playing_)
+        return std::nullopt;
+    libspectrum_tape_block* block = libspectrum_tape_current_block(tape_.get());
+    if (!block || libspectrum_tape_block_type(block) != LIBSPECTRUM_TAPE_BLOCK_ROM ||
+        libspectrum_tape_state(tape_.get()) != LIBSPECTRUM_TAPE_STATE_PILOT ||
+        libspectrum_tape_block_data_length(block) == 0)
+        return std::nullopt;
+    return RomBlock{{libspectrum_tape_block_data(block), libspectrum_tape_block_data_length(block)},
+                    edgesInBlock_, level_ != ((edgesInBlock_ & 1) != 0)};
+}
+
+void TapePlayer::skipBlock(std::uint64_t tstate)
+{
+    libspectrum_tape_block* block = libspectrum_tape_current_block(tape_.get());
+    const std::uint64_t length = libspectrum_tape_block_length(block);
+    const std::uint64_t pause = libspectrum_tape_block_pause_tstates(block);
+    const std::uint64_t signal = length > pause ? length - pause : 0;
+    const std::uint64_t elapsed = edgesInBlock_ != 0 && tstate > blockStart_ ? tstate - blockStart_ : 0;
+    skipped_ += signal > elapsed ? signal - elapsed : 0;
+    // A standard block has an odd number of edges before its pause (an odd
+    // pilot count, two sync pulses, two per bit), whatever its data.
+    const bool levelBefore = level_ != ((edgesInBlock_ & 1) != 0);
+    level_ = !levelBefore;
+    libspectrum_tape_set_state(tape_.get(), LIBSPECTRUM_TAPE_STATE_PAUSE);
+    due_ = tstate;
+    nextEdge(); // the pause's edge, as the block's own code gives it
+}
+
+std::uint64_t TapePlayer::played(std::uint64_t tstate) const
+{
+    return (tstate > start_ ? tstate - start_ : 0) + skipped_;
 }
 
 bool TapePlayer::earLevel(std::uint64_t tstate)
@@ -82,6 +120,11 @@ void TapePlayer::nextEdge()
         else
             level_ = !level_;
     }
+
+    if (edgesInBlock_++ == 0)
+        blockStart_ = due_;
+    if (flags & LIBSPECTRUM_TAPE_FLAGS_BLOCK)
+        edgesInBlock_ = 0; // the next edge is the next block's
 
     instantEdges_ = delay == 0 ? instantEdges_ + 1 : 0;
     if ((flags & (LIBSPECTRUM_TAPE_FLAGS_STOP | LIBSPECTRUM_TAPE_FLAGS_STOP48 | LIBSPECTRUM_TAPE_FLAGS_TAPE)) ||

@@ -10,9 +10,11 @@
 // second. For long runs ZELQUOR_FUZZ_SURVEY=decode keeps only the part of
 // that pass that depends on the image data, and ZELQUOR_FUZZ_SURVEY=none
 // leaves it out and lets the script's edits redraw only that part (see
-// Survey in fuzz/ScriptSession.h).
+// Survey in fuzz/ScriptSession.h). ZELQUOR_FUZZ_SURVEY=mixed runs most
+// inputs as none and one in kDrawShare with the whole drawing pass.
 
 #include "fuzz/ImageScript.h"
+#include "fuzz/InputShare.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +23,8 @@
 namespace {
 
 zq::fuzz::Survey survey = zq::fuzz::Survey::Draw;
+bool mixed = false;
+constexpr std::uint32_t kDrawShare = 128;
 
 } // namespace
 
@@ -31,12 +35,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         survey = zq::fuzz::Survey::Decode;
     if (mode && std::string_view(mode) == "none")
         survey = zq::fuzz::Survey::None;
+    mixed = mode && std::string_view(mode) == "mixed";
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string broken = zq::fuzz::runImageScript(std::span<const std::uint8_t>(data, size), survey);
+    const std::span<const std::uint8_t> input(data, size);
+    const zq::fuzz::Survey pass = !mixed                                ? survey
+                                  : zq::fuzz::inShare(input, kDrawShare) ? zq::fuzz::Survey::Draw
+                                                                         : zq::fuzz::Survey::None;
+    const std::string broken = zq::fuzz::runImageScript(input, pass);
     if (!broken.empty()) {
         std::fprintf(stderr, "broken property: %s\n", broken.c_str());
         std::abort();

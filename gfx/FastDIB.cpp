@@ -213,16 +213,27 @@ void DrawLine(TFastDIB& buffer, int x1, int y1, int x2, int y2, std::uint32_t co
         if (x >= 0 && x < w && y >= 0 && y < h)
             buffer.Pixels32(y)[x] = colour;
     };
+    // From the start point up to the end point, not including it, in either
+    // direction: the clipped range [from, to).
+    auto span = [](std::int64_t start, std::int64_t end, int size, int& from, int& to) {
+        from = int(std::max<std::int64_t>(end > start ? start : end + 1, 0));
+        to = int(std::min<std::int64_t>(end > start ? end : start + 1, size));
+    };
+    int from = 0, to = 0;
     if (x1 == x2) {
-        const int step = y2 > y1 ? 1 : -1;
-        for (int y = y1; y != y2; y += step)
-            plot(x1, y);
+        if (x1 < 0 || x1 >= w)
+            return;
+        span(y1, y2, h, from, to);
+        for (int y = from; y < to; ++y)
+            buffer.Pixels32(y)[x1] = colour;
         return;
     }
     if (y1 == y2) {
-        const int step = x2 > x1 ? 1 : -1;
-        for (int x = x1; x != x2; x += step)
-            plot(x, y1);
+        if (y1 < 0 || y1 >= h)
+            return;
+        span(x1, x2, w, from, to);
+        if (from < to)
+            std::fill(buffer.Pixels32(y1) + from, buffer.Pixels32(y1) + to, colour);
         return;
     }
     const int dx2 = 2 * std::abs(x2 - x1);

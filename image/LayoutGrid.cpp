@@ -40,7 +40,10 @@ WallMap::WallMap()
     std::fill(cells_.begin() + 2 * kScreenCols, cells_.end(), kOpen);
 }
 
-void WallMap::rebuild(const GameImage& image, const LevelRecord& record, const CellCodeTables& codes)
+// Every redraw rebuilds the map: the record's bits are read in order, bit
+// columns x r + c (most significant first) for cell (r, c), which is the
+// cell code the tables give.
+void WallMap::rebuild(const GameImage& image, const LevelRecord& record, const CellCodeTables&)
 {
     std::fill(cells_.begin() + 2 * kScreenCols, cells_.end(), kOpen);
     const int columns = CellCodeTables::columns(record.mirrored);
@@ -48,7 +51,8 @@ void WallMap::rebuild(const GameImage& image, const LevelRecord& record, const C
         std::uint8_t* row = &cells_[std::size_t((r + 2) * kScreenCols)];
         row[0] = row[1] = row[30] = row[31] = kWall;
         for (int c = 0; c < columns; ++c) {
-            if (!readCell(image, record.offset, codes.code(record.mirrored, r, c)))
+            const int bit = columns * r + c;
+            if (((unsigned(image.get(record.offset + std::size_t(bit / 8))) << (bit % 8)) & 0x80) == 0)
                 continue;
             row[c + 2] = kWall;
             if (record.mirrored)

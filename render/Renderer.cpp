@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace zq {
 
 namespace {
@@ -47,13 +51,60 @@ const PixelMasks& pixelMasks()
     return masks;
 }
 
+// The eight lines of the cell at (x, y): the top one and the step to the
+// line under it (the picture's rows are one block, stored bottom-up). Taken
+// once, so that the pixel stores need not reload the picture's row table.
+struct CellLines {
+    std::uint32_t* top;
+    std::ptrdiff_t down;
+    std::uint32_t* operator[](int j) const { return top + j * down; }
+};
+
+CellLines cellLines(TFastDIB& picture, int x, int y)
+{
+    return {picture.Line(y) + x, picture.Line(y + 1) - picture.Line(y)};
+}
+
+// The eight pixels of one cell row at `to` from a ready row.
+inline void copyCellRow(std::uint32_t* to, const std::uint32_t* from)
+{
+    std::memcpy(to, from, 8 * sizeof(std::uint32_t));
+}
+
+inline void fillCellRow(std::uint32_t* to, std::uint32_t colour)
+{
+#ifdef __SSE2__
+    const __m128i c = _mm_set1_epi32(int(colour));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), c);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4), c);
+#else
+    std::fill_n(to, 8, colour);
+#endif
+}
+
+// Ink where `mask` is all ones; the pixels elsewhere stay.
+inline void inkCellRow(std::uint32_t* to, const std::uint32_t* mask, std::uint32_t ink)
+{
+#ifdef __SSE2__
+    const __m128i inks = _mm_set1_epi32(int(ink));
+    for (int h = 0; h < 8; h += 4) {
+        const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + h));
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + h));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + h), _mm_or_si128(_mm_andnot_si128(m, p), _mm_and_si128(m, inks)));
+    }
+#else
+    for (int i = 0; i < 8; ++i)
+        to[i] = (to[i] & ~mask[i]) | (ink & mask[i]);
+#endif
+}
+
 } // namespace
 
 const LevelRenderer::RowTable::Rows& LevelRenderer::RowTable::build(std::uint32_t ink, std::uint32_t paper)
 {
     // The other pair may be the one wanted; else the older pair makes room.
-    std::swap(tables_[0], tables_[1]);
-    Table& t = tables_[0];
+    last_ ^= 1;
+    Table& t = tables_[last_];
     if (t.built && t.ink == ink && t.paper == paper)
         return t.rows;
     for (unsigned b = 0; b < 256; ++b)
@@ -87,25 +138,26 @@ void LevelRenderer::drawCell(const RenderTarget& t)
     }
     if (!transparent) {
         const RowTable::Rows& table = rowTable.rows(ink, background);
+        const CellLines lines = cellLines(t.picture, cursorX, cursorY);
         for (int j = 0; j < 8; ++j)
-            std::memcpy(t.picture.Line(cursorY + j) + cursorX, table[rows[std::size_t(j)]].data(),
-                        8 * sizeof(std::uint32_t));
+            copyCellRow(lines[j], table[rows[std::size_t(j)]].data());
         return;
     }
     // A glyph over the picture: only its set pixels.
     const PixelMasks& masks = pixelMasks();
-    for (int j = 0; j < 8; ++j) {
-        std::uint32_t* line = t.picture.Line(cursorY + j) + cursorX;
-        const std::uint32_t* mask = masks[rows[std::size_t(j)]].data();
-        for (int i = 0; i < 8; ++i)
-            line[i] = (line[i] & ~mask[i]) | (ink & mask[i]);
-    }
+    const CellLines lines = cellLines(t.picture, cursorX, cursorY);
+    for (int j = 0; j < 8; ++j)
+        if (rows[std::size_t(j)] != 0)
+            inkCellRow(lines[j], masks[rows[std::size_t(j)]].data(), ink);
 }
 
 void LevelRenderer::clearCell(const RenderTarget& t)
 {
-    if (cellInside(t.picture, cursorX, cursorY))
-        fillRect(t.picture, cursorX, cursorY, 8, 8, kPalette[colour::Black]);
+    if (!cellInside(t.picture, cursorX, cursorY))
+        return;
+    const CellLines lines = cellLines(t.picture, cursorX, cursorY);
+    for (int j = 0; j < 8; ++j)
+        fillCellRow(lines[j], kPalette[colour::Black]);
 }
 
 void LevelRenderer::drawNormalBorder(const RenderTarget& t)
@@ -156,7 +208,9 @@ void LevelRenderer::drawGrid(const RenderTarget& t)
     const int columns = CellCodeTables::columns(mirrored);
     for (int r = 0; r < kGridRows; ++r)
         for (int c = 0; c < columns; ++c) {
-            const bool block = readCell(t.image, t.level.record.offset, t.codes.code(mirrored, r, c));
+            // The wall map just built holds every block of the left half
+            // (or the whole width) at column c + 2.
+            const bool block = wallMap.isWall(c + 2, r + 2);
             cursorY = 16 + 8 * r;
             for (int pass = 0; pass < (mirrored ? 2 : 1); ++pass) {
                 cursorX = pass == 0 ? 16 + 8 * c : 248 - (16 + 8 * c);

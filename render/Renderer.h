@@ -64,7 +64,7 @@ public:
         using Rows = std::array<std::array<std::uint32_t, 8>, 256>;
         const Rows& rows(std::uint32_t ink, std::uint32_t paper)
         {
-            const Table& t = tables_[0];
+            const Table& t = tables_[last_];
             return t.built && t.ink == ink && t.paper == paper ? t.rows : build(ink, paper);
         }
         const std::uint32_t* row(std::uint32_t ink, std::uint32_t paper, std::uint8_t bits)
@@ -78,10 +78,11 @@ public:
         struct Table {
             std::uint32_t ink = 0, paper = 0;
             bool built = false;
-            Rows rows{};
+            Rows rows; // filled by build() before any read
         };
         const Rows& build(std::uint32_t ink, std::uint32_t paper);
-        std::array<Table, 2> tables_; // the last used first
+        std::array<Table, 2> tables_;
+        std::size_t last_ = 0; // the pair used last
     };
     RowTable rowTable;
 

@@ -94,10 +94,11 @@ if ((fuzz_seconds > 0)) && command -v clang++ >/dev/null &&
     seeds=("$work/corpus")
     [ -n "$(ls -A fuzz/regressions 2>/dev/null)" ] && seeds+=(fuzz/regressions)
     # The seed corpus and the kept reproducers once with the whole drawing
-    # pass on every level, then the timed run with the fast survey.
+    # pass on every level, then the timed run with the fast survey for most
+    # inputs and the whole pass for a share.
     "$fuzzer" -runs=0 -max_len=51200 "${seeds[@]}" || status=1
     if ((status == 0)); then
-        ZELQUOR_FUZZ_SURVEY=none "$fuzzer" -max_len=51200 -max_total_time="$fuzz_seconds" -timeout=30 \
+        ZELQUOR_FUZZ_SURVEY=mixed "$fuzzer" -max_len=51200 -max_total_time="$fuzz_seconds" -timeout=30 \
             -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/" "${seeds[@]}" ||
             status=1
     fi
