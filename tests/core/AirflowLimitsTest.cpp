@@ -4,6 +4,7 @@
 
 #include "tools/Airflow.h"
 #include "tests/core/AirflowSupport.h"
+#include "tests/TestImages.h"
 
 #include "render/Glyphs.h"
 #include "render/Palette.h"
@@ -21,7 +22,6 @@ namespace {
 using namespace test;
 
 struct Picture {
-    static constexpr std::uint32_t kMarker = 0x123456;
     GameImage image;
     CellCodeTables codes;
     CurrentLevel level;
@@ -32,9 +32,7 @@ struct Picture {
     {
         image.set(off::AttributeTable, 0x16); // paper 2 (red), ink 6 (yellow)
         level = decodeLevel(image, 0);
-        picture.SetSize(256, 192, 32);
-        for (int y = 0; y < 192; ++y)
-            std::fill_n(picture.Line(y), 256, kMarker);
+        fillWithMarker(picture);
     }
     RenderTarget target() { return RenderTarget{image, level, codes, picture}; }
 
@@ -64,9 +62,9 @@ TEST(AirflowTest, OverlayPaintsWallsInPaperAndKeepsOpenCells)
     flow.cells[6 * 32 + 7] = 0xE0; // (7, 6): wall, left
     drawAirflowOverlay(p.renderer, p.target(), flow);
     EXPECT_TRUE(p.cellShows(0, 0, FlowDown, kPalette[2]));
-    EXPECT_TRUE(p.cellShows(7, 5, FlowRight, Picture::kMarker));
+    EXPECT_TRUE(p.cellShows(7, 5, FlowRight, kMarker));
     EXPECT_TRUE(p.cellShows(7, 6, FlowLeft, kPalette[2]));
-    EXPECT_TRUE(p.cellShows(31, 23, FlowUp, Picture::kMarker));
+    EXPECT_TRUE(p.cellShows(31, 23, FlowUp, kMarker));
     EXPECT_FALSE(p.renderer.glyphMode.on);
 }
 
@@ -82,7 +80,7 @@ TEST(AirflowTest, HighlightCoversOnlyTheLeftRectangle)
             } else {
                 for (int j = 0; j < 8; ++j)
                     for (int i = 0; i < 8; ++i)
-                        ASSERT_EQ(p.picture.PixelAt(8 * x + i, 8 * y + j), Picture::kMarker) << x << "," << y;
+                        ASSERT_EQ(p.picture.PixelAt(8 * x + i, 8 * y + j), kMarker) << x << "," << y;
             }
         }
 
@@ -92,7 +90,7 @@ TEST(AirflowTest, HighlightCoversOnlyTheLeftRectangle)
     drawAreaHighlight(q.renderer, q.target(), record, -1);
     for (int y = 0; y < 192; ++y)
         for (int x = 0; x < 256; ++x)
-            ASSERT_EQ(q.picture.PixelAt(x, y), Picture::kMarker);
+            ASSERT_EQ(q.picture.PixelAt(x, y), kMarker);
 }
 
 TEST(AirflowTest, SixteenAreasAreHeldWhole)
@@ -167,7 +165,7 @@ TEST(AirflowTest, AreasOffTheMapAreClipped)
     drawAreaHighlight(p.renderer, p.target(), record, 0);
     EXPECT_TRUE(p.cellShows(0, 0, FlowRight, kPalette[colour::Grey]));
     EXPECT_TRUE(p.cellShows(31, 0, FlowRight, kPalette[colour::Grey]));
-    EXPECT_EQ(p.picture.PixelAt(0, 8), Picture::kMarker); // row 1 not covered
+    EXPECT_EQ(p.picture.PixelAt(0, 8), kMarker); // row 1 not covered
 }
 
 TEST(AirflowTest, HighDirectionNibblesPlaceRowsOffTheMap)

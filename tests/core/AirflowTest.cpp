@@ -1,5 +1,6 @@
 #include "tools/Airflow.h"
 #include "tests/core/AirflowSupport.h"
+#include "tests/TestImages.h"
 
 #include "render/Glyphs.h"
 #include "render/Palette.h"
@@ -7,9 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <limits>
 #include <set>
 #include <vector>
@@ -18,16 +17,6 @@ namespace zq {
 namespace {
 
 using namespace test;
-
-GameImage loadSample()
-{
-    std::ifstream in(ZELQUOR_SAMPLE_SNAPSHOT, std::ios::binary);
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(bytes.size(), kImageSize) << ZELQUOR_SAMPLE_SNAPSHOT;
-    GameImage image;
-    image.assign(bytes);
-    return image;
-}
 
 // An empty full-width level 1 (side walls only) with the given blocks, so the
 // wall map is what the grid drawing would leave.
@@ -63,7 +52,7 @@ TEST(AirflowTest, TablesAreConsistent)
 
 TEST(AirflowTest, EverySampleRecordRoundTrips)
 {
-    const GameImage original = loadSample();
+    const GameImage original = defaultImage();
     const WallMap walls = wallsOf(original);
     std::set<std::uint16_t> addresses(kAirflowRecordAddresses.begin(), kAirflowRecordAddresses.end());
     for (int level = 0; level < kLevelCount; ++level) {

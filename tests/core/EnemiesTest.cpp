@@ -1,5 +1,6 @@
 #include "entities/Enemies.h"
 #include "render/Palette.h"
+#include "tests/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@
 namespace zq {
 namespace {
 
-constexpr std::uint32_t kCanary = 0x123456;
+using test::kMarker;
 
 void setRecord(GameImage& image, int level, int slot, std::uint8_t b0, std::uint8_t b1)
 {
@@ -29,13 +30,6 @@ GameImage busyImage()
     for (std::size_t i = 0; i < kLevelCount * kEnemyEntrySize; ++i)
         image.set(off::EnemyTable + i, std::uint8_t(0x40 + i % 0x90));
     return image;
-}
-
-void fill(TFastDIB& picture, std::uint32_t value)
-{
-    for (int y = 0; y < picture.Height(); ++y)
-        for (int x = 0; x < picture.Width(); ++x)
-            picture.Line(y)[x] = value;
 }
 
 bool maskBit(int type, int row, int column)
@@ -253,8 +247,7 @@ TEST(EnemyDragTest, MoveWritesTheWorkedExample)
 TEST(EnemyOverlayTest, WorkedExampleMark)
 {
     TFastDIB picture;
-    picture.SetSize(256, 192, 32);
-    fill(picture, kCanary);
+    test::fillWithMarker(picture);
     EnemySlotView view;
     view[0] = decodeEnemySlot(0x52, 0x31);
     drawEnemyOverlay(picture, view, 4);
@@ -262,7 +255,7 @@ TEST(EnemyOverlayTest, WorkedExampleMark)
         for (int x = 0; x < 256; ++x) {
             const bool inside = x >= 80 && x < 96 && y >= 48 && y < 64;
             if (!inside)
-                ASSERT_EQ(picture.PixelAt(x, y), kCanary) << x << "," << y;
+                ASSERT_EQ(picture.PixelAt(x, y), kMarker) << x << "," << y;
             else
                 ASSERT_EQ(picture.PixelAt(x, y), maskBit(5, y - 48, x - 80) ? kPalette[4] : 0u) << x << "," << y;
         }
@@ -271,14 +264,13 @@ TEST(EnemyOverlayTest, WorkedExampleMark)
 TEST(EnemyOverlayTest, EmptySlotsDrawNothingAndLaterSlotsWin)
 {
     TFastDIB picture;
-    picture.SetSize(256, 192, 32);
-    fill(picture, kCanary);
+    test::fillWithMarker(picture);
     EnemySlotView view;
     view[0] = decodeEnemySlot(0x07, 0x31); // column 0: empty
     drawEnemyOverlay(picture, view, 7);
     for (int y = 0; y < 192; ++y)
         for (int x = 0; x < 256; ++x)
-            ASSERT_EQ(picture.PixelAt(x, y), kCanary);
+            ASSERT_EQ(picture.PixelAt(x, y), kMarker);
 
     view[1] = decodeEnemySlot(0x50, 0x30); // type 0
     view[4] = decodeEnemySlot(0x56, 0x31); // type 13, same place

@@ -4,6 +4,7 @@
 #include "files/Tape.h"
 
 #include "image/GameImage.h"
+#include "tests/TestImages.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -16,13 +17,7 @@ namespace zq {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes sampleImage()
-{
-    GameImage image;
-    EXPECT_TRUE(image.loadDefault());
-    return {image.bytes().begin(), image.bytes().end()};
-}
+using test::defaultImage;
 
 std::uint8_t ramAt(const Bytes& image, std::uint16_t address) { return image[imageOffset(address)]; }
 std::uint16_t headerWord(const Bytes& image, std::size_t at) { return std::uint16_t(image[at] | image[at + 1] << 8); }
@@ -60,7 +55,8 @@ TEST(MachineImageTest, PcIsPushedBelowSpAndPoppedBack)
 
 TEST(SnapshotFormatsTest, TheSampleSurvivesZ80AndSzxByteForByte)
 {
-    const Bytes sample = sampleImage();
+    const GameImage image = defaultImage();
+    const Bytes sample(image.bytes().begin(), image.bytes().end());
     for (const FileKind kind : {FileKind::Z80, FileKind::Szx}) {
         const Bytes file = encodeSnapshot(sample, kind);
         ASSERT_FALSE(file.empty());
@@ -110,8 +106,8 @@ TEST(SnapshotFormatsTest, A128KSnapshotGivesThePagesItHasPagedIn)
 
 TEST(SnapshotFormatsTest, WhatLibspectrumCannotReadIsRefusedWithAReason)
 {
-    const Bytes z80 = encodeSnapshot(sampleImage(), FileKind::Z80);
-    const Bytes szx = encodeSnapshot(sampleImage(), FileKind::Szx);
+    const Bytes z80 = encodeSnapshot(defaultImage().bytes(), FileKind::Z80);
+    const Bytes szx = encodeSnapshot(defaultImage().bytes(), FileKind::Szx);
     const std::vector<std::pair<Bytes, FileKind>> cases = {
         {Bytes(z80.begin(), z80.begin() + std::ptrdiff_t(z80.size() * 3 / 5)), FileKind::Z80},
         {Bytes(szx.begin(), szx.end() - 100), FileKind::Szx},
@@ -160,7 +156,7 @@ Bytes szxWithPagesOf(const Bytes& szx, std::size_t size, bool compressed)
 
 TEST(SnapshotFormatsTest, SzxPagesOfAnyLengthButAWholePageAreRefused)
 {
-    const Bytes szx = encodeSnapshot(sampleImage(), FileKind::Szx);
+    const Bytes szx = encodeSnapshot(defaultImage().bytes(), FileKind::Szx);
     for (const bool compressed : {false, true}) {
         const DecodedImage whole = decodeSnapshot(szxWithPagesOf(szx, 16384, compressed), FileKind::Szx);
         ASSERT_TRUE(whole.ok()) << whole.error;
@@ -218,7 +214,7 @@ TEST(SnapshotFormatsTest, CompressedFilesNeverReachLibspectrum)
         EXPECT_TRUE(tapeAsTzx(file).empty());
     }
     EXPECT_FALSE(isCompressed(Bytes{'B', 'Z'}));
-    EXPECT_FALSE(isCompressed(encodeSnapshot(sampleImage(), FileKind::Z80)));
+    EXPECT_FALSE(isCompressed(encodeSnapshot(defaultImage().bytes(), FileKind::Z80)));
 }
 
 TEST(FileKindTest, KindsComeFromTheExtensionAndSizesAreCheckedByKind)

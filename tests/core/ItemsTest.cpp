@@ -1,24 +1,19 @@
 #include "entities/Items.h"
 #include "render/Palette.h"
+#include "tests/TestImages.h"
 
 #include <gtest/gtest.h>
 
 namespace zq {
 namespace {
 
-constexpr std::uint32_t kCanary = 0x123456;
+using test::kMarker;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kCyan = 0x00CACA;
 
 struct Picture {
     TFastDIB dib;
-    Picture()
-    {
-        dib.SetSize(256, 192, 32);
-        for (int y = 0; y < 192; ++y)
-            for (int x = 0; x < 256; ++x)
-                dib.Line(y)[x] = kCanary;
-    }
+    Picture() { test::fillWithMarker(dib); }
     std::uint32_t at(int x, int y) const { return dib.PixelAt(x, y); }
     int count(std::uint32_t colour) const
     {
@@ -125,19 +120,19 @@ TEST(ItemOverlayTest, CornerMarkersMirrored)
     EXPECT_EQ(p.at(1, 1), kWhite);
     EXPECT_EQ(p.at(14, 14), kWhite);
     EXPECT_EQ(p.at(15, 15), kWhite);
-    EXPECT_EQ(p.at(1, 0), kCanary);
-    EXPECT_EQ(p.at(0, 1), kCanary);
+    EXPECT_EQ(p.at(1, 0), kMarker);
+    EXPECT_EQ(p.at(0, 1), kMarker);
     // Cyan at the top-right, its mirror image.
     EXPECT_EQ(p.at(255, 0), kCyan);
     EXPECT_EQ(p.at(254, 1), kCyan);
     EXPECT_EQ(p.at(240, 15), kCyan);
-    EXPECT_EQ(p.at(254, 0), kCanary);
-    EXPECT_EQ(p.at(255, 1), kCanary);
+    EXPECT_EQ(p.at(254, 0), kMarker);
+    EXPECT_EQ(p.at(255, 1), kMarker);
     EXPECT_EQ(p.count(kWhite), 128);
     EXPECT_EQ(p.count(kCyan), 128);
     for (int y = 0; y < 192; ++y)
         for (int x = 16; x < 240; ++x)
-            ASSERT_EQ(p.at(x, y), kCanary);
+            ASSERT_EQ(p.at(x, y), kMarker);
 }
 
 TEST(ItemOverlayTest, FullWidthLevelPutsWhiteOnTheRight)
@@ -168,7 +163,7 @@ TEST(ItemOverlayTest, LowerMarkersAreClippedAtTheBottom)
 {
     Picture whole;
     drawItemOverlay(whole.dib, 0xFF, 1); // y = 248: wholly below the picture
-    EXPECT_EQ(whole.count(kCanary), 256 * 192);
+    EXPECT_EQ(whole.count(kMarker), 256 * 192);
 
     Picture part;
     drawItemOverlay(part.dib, 0x37, 3); // y = 184: rows 184..191 only

@@ -10,6 +10,7 @@
 #include "image/LayoutGrid.h"
 #include "image/LevelData.h"
 #include "tools/Airflow.h"
+#include "tests/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,6 @@
 
 namespace zq {
 namespace {
-
-GameImage sample()
-{
-    GameImage image;
-    EXPECT_TRUE(image.loadDefault());
-    return image;
-}
 
 // Applies pack text to an image; the error, or "" when applied.
 std::string applyText(GameImage& image, const std::string& text)
@@ -40,7 +34,7 @@ std::string applyText(GameImage& image, const std::string& text)
 // the air flow of level 1, the pattern of level 3 and the title.
 GameImage editedSample()
 {
-    GameImage game = sample();
+    GameImage game = test::defaultImage();
     const CellCodeTables codes;
     const LevelRecord level37 = findLevelRecord(game, 36);
     toggleCell(game, level37.offset, codes.code(level37.mirrored, 4, 3));
@@ -63,7 +57,7 @@ GameImage editedSample()
 // byte; the text is stable and within its size.
 TEST(LevelPackTest, WholeSampleRoundTripsByteForByte)
 {
-    const GameImage original = sample();
+    const GameImage original = test::defaultImage();
     const std::string text = writePackJson(wholeGamePack(original));
     EXPECT_LT(text.size(), 100u * 1024);
 
@@ -82,7 +76,7 @@ TEST(LevelPackTest, WholeSampleRoundTripsByteForByte)
 // regions comes back, and nothing outside them changes.
 TEST(LevelPackTest, WholePackCarriesEveryGameDataByte)
 {
-    const GameImage base = sample();
+    const GameImage base = test::defaultImage();
     GameImage game = base;
     std::mt19937 random(7);
     for (const GameDataRegion& region : gameDataRegions(base)) {
@@ -112,7 +106,7 @@ TEST(LevelPackTest, WholePackCarriesEveryGameDataByte)
 TEST(LevelPackTest, ChangesPackRebuildsTheEditsOnAFreshCopy)
 {
     const GameImage edited = editedSample();
-    const LevelPack changes = changesPack(edited, sample());
+    const LevelPack changes = changesPack(edited, test::defaultImage());
     std::vector<int> levels;
     for (const PackLevel& l : changes.levels)
         levels.push_back(l.level);
@@ -120,7 +114,7 @@ TEST(LevelPackTest, ChangesPackRebuildsTheEditsOnAFreshCopy)
     EXPECT_EQ(changes.attributes.size(), 1u);
     EXPECT_EQ(changes.patterns.size(), 1u);
 
-    GameImage fresh = sample();
+    GameImage fresh = test::defaultImage();
     const PackReadResult read = readPackJson(writePackJson(changes));
     ASSERT_TRUE(read.pack) << read.error;
     const PackApplyResult result = applyPack(fresh, *read.pack);
@@ -133,7 +127,7 @@ TEST(LevelPackTest, ChangesPackRebuildsTheEditsOnAFreshCopy)
 // A pack that does not fit changes nothing and says why.
 TEST(LevelPackTest, RefusedPacksChangeNothing)
 {
-    const GameImage original = sample();
+    const GameImage original = test::defaultImage();
     const std::string whole = writePackJson(wholeGamePack(original));
     const int mirrored = isMirroredLevel(original, 0) ? 0 : 2;
     const int full = isMirroredLevel(original, 2) ? 0 : 2;
@@ -181,7 +175,7 @@ TEST(LevelPackTest, RefusedPacksChangeNothing)
 
 TEST(LevelPackTest, UnknownKeysAreNamedAndIgnored)
 {
-    GameImage game = sample();
+    GameImage game = test::defaultImage();
     std::string text = writePackJson(singleLevelPack(game, 4));
     text.insert(text.find("\"level\": 5") + 10, ", \"sparkles\": true");
     text.insert(text.find("\"version\""), "\"comment\": \"from a later version\", ");
@@ -193,14 +187,14 @@ TEST(LevelPackTest, UnknownKeysAreNamedAndIgnored)
 
 TEST(LevelPackTest, DiffNamesEachChangedField)
 {
-    const std::vector<std::string> lines = describeDifferences(sample(), editedSample());
+    const std::vector<std::string> lines = describeDifferences(test::defaultImage(), editedSample());
     for (const char* expected : {"level 37: layout row 5", "level 2: ink Cyan -> Red", "level 2: paper Blue -> Green",
                                  "level 7: burst time", "level 7: enemy 3 type", "level 7: item 0x", "level 5: bubble Water -> Lightning",
                                  "level 1: air-flow gap set 0 -> 5", "level 1: air-flow area 1 ", "level 3: pattern row 4",
                                  "credits: Title \"ZELQUOR - BUBBLE CAVERNS\" -> \"MY OWN CAVERNS\""})
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(expected); }))
             << expected;
-    EXPECT_TRUE(describeDifferences(sample(), sample()).empty());
+    EXPECT_TRUE(describeDifferences(test::defaultImage(), test::defaultImage()).empty());
 }
 
 } // namespace

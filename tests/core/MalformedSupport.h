@@ -3,9 +3,7 @@
 // images with every other byte changed, and a picture that records where
 // drawing went.
 
-#include "image/GameImage.h"
-#include "gfx/FastDIB.h"
-#include "render/Renderer.h"
+#include "tests/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -28,13 +26,6 @@ using Ranges = std::vector<Range>;
 inline bool inside(const Ranges& ranges, std::size_t i)
 {
     return std::any_of(ranges.begin(), ranges.end(), [i](const Range& r) { return r.contains(i); });
-}
-
-inline GameImage defaultImage()
-{
-    GameImage image;
-    EXPECT_TRUE(image.loadDefault());
-    return image;
 }
 
 inline void put(GameImage& image, std::size_t offset, const std::vector<std::uint8_t>& bytes)
@@ -81,16 +72,9 @@ inline ::testing::AssertionResult changedOnlyInside(const GameImage& before, con
     return ::testing::AssertionSuccess();
 }
 
-inline constexpr std::uint32_t kMarker = 0x123456;
-
 struct Picture {
     TFastDIB dib;
-    Picture()
-    {
-        dib.SetSize(kLevelPictureWidth, kLevelPictureHeight, 32);
-        for (int y = 0; y < kLevelPictureHeight; ++y)
-            std::fill_n(dib.Line(y), kLevelPictureWidth, kMarker);
-    }
+    Picture() { fillWithMarker(dib); }
     // Pixels that are no longer the marker.
     std::set<std::pair<int, int>> drawn() const
     {

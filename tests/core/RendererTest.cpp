@@ -1,6 +1,7 @@
 #include "render/Glyphs.h"
 #include "render/Palette.h"
 #include "render/Renderer.h"
+#include "tests/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +24,7 @@ struct Fixture {
         image.set(off::AttributeTable, attribute);
         for (std::size_t j = 0; j < 8; ++j)
             image.set(off::PatternTable + j, patternByte);
-        picture.SetSize(256, 192, 32);
-        // Something that is neither ink, paper nor black, to see what is drawn.
-        for (int y = 0; y < 192; ++y)
-            for (int x = 0; x < 256; ++x)
-                picture.Line(y)[x] = 0x123456;
+        test::fillWithMarker(picture);
         decode();
     }
 
@@ -132,7 +129,7 @@ TEST(RendererTest, GlyphModes)
     for (int j = 0; j < 8; ++j)
         for (int i = 0; i < 8; ++i) {
             const bool set = up[std::size_t(j)] & (0x80 >> i);
-            EXPECT_EQ(f.at(i, j), set ? f.ink() : 0x123456u);
+            EXPECT_EQ(f.at(i, j), set ? f.ink() : test::kMarker);
             EXPECT_EQ(f.at(8 + i, j), set ? f.ink() : f.paper());
             EXPECT_EQ(f.at(16 + i, j), set ? f.ink() : 0x808080u);
         }
@@ -154,8 +151,8 @@ TEST(RendererTest, CellsOutsideThePictureAreNotDrawn)
         f.renderer.drawCell(t);
         f.renderer.clearCell(t);
     }
-    EXPECT_EQ(f.at(0, 0), 0x123456u);
-    EXPECT_EQ(f.at(255, 191), 0x123456u);
+    EXPECT_EQ(f.at(0, 0), test::kMarker);
+    EXPECT_EQ(f.at(255, 191), test::kMarker);
 }
 
 TEST(RendererTest, PatternEditorGridAndStripes)

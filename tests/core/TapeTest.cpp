@@ -3,6 +3,7 @@
 #include "files/Tape.h"
 
 #include "image/GameImage.h"
+#include "tests/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ namespace zq {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using test::defaultImage;
 
 // A tape block's check byte: every byte before it XORed together.
 std::uint8_t parity(std::span<const std::uint8_t> bytes)
@@ -57,13 +59,6 @@ unsigned word(const Bytes& b, std::size_t at)
 std::string headerName(const Bytes& header)
 {
     return std::string(header.begin() + 2, header.begin() + 12);
-}
-
-GameImage defaultImage()
-{
-    GameImage image;
-    EXPECT_TRUE(image.loadDefault());
-    return image;
 }
 
 Bytes someScreen(std::uint8_t seed)

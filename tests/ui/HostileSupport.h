@@ -3,7 +3,7 @@
 // function when a checking helper failed, and the editor's default image.
 
 #include "TestSupport.h"
-
+#include "tests/TestImages.h"
 
 // Runs a checking helper and leaves the test function when it failed.
 #define CHECKED(call)                                                                                                  \
@@ -12,15 +12,3 @@
         if (QTest::currentTestFailed())                                                                                \
             return;                                                                                                    \
     } while (false)
-
-namespace zq::test {
-
-inline GameImage defaultImage()
-{
-    GameImage image;
-    if (!image.loadDefault())
-        qFatal("no default image");
-    return image;
-}
-
-} // namespace zq::test
