@@ -59,8 +59,7 @@ TEST(LevelViewerTest, KeysStepThroughTheSampleLevels)
 {
     if (!haveOpenSe())
         GTEST_SKIP() << kOpenSeRomPath << " missing (package opense-basic)";
-    GameImage sample;
-    ASSERT_TRUE(loadSample(sample));
+    const GameImage sample = zq::test::defaultImage();
     Viewer viewer;
     ASSERT_TRUE(viewer.start(sample));
 
@@ -96,8 +95,7 @@ TEST(LevelViewerTest, EditedLevelsMatchTheEditorsPicture)
 {
     if (!haveOpenSe())
         GTEST_SKIP() << kOpenSeRomPath << " missing (package opense-basic)";
-    GameImage sample;
-    ASSERT_TRUE(loadSample(sample));
+    const GameImage sample = zq::test::defaultImage();
     const GameImage image = editedSample(sample);
     Viewer viewer;
     ASSERT_TRUE(viewer.start(image));

@@ -59,7 +59,7 @@ protected:
     {
         if (!haveOpenSe())
             GTEST_SKIP() << kOpenSeRomPath << " missing (package opense-basic)";
-        ASSERT_TRUE(loadSample(sample_));
+        sample_ = zq::test::defaultImage();
         ASSERT_TRUE(viewer_.start(sample_));
     }
 

@@ -12,6 +12,7 @@
 #include "image/LayoutGrid.h"
 #include "image/LevelData.h"
 #include "render/Renderer.h"
+#include "tests/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -113,13 +114,6 @@ inline void expectLevelShown(Viewer& viewer, const GameImage& image, int levelIn
             if (screen.PixelAt(kBorderSize + x, kBorderSize + y) != expected.PixelAt(x, y) && differing++ == 0)
                 first = " first at " + std::to_string(x) + "," + std::to_string(y);
     EXPECT_EQ(differing, 0) << "level " << levelIndex + 1 << first;
-}
-
-inline bool loadSample(GameImage& image)
-{
-    const auto sna = test::readFile(ZELQUOR_SAMPLE_SNAPSHOT);
-    image.assign(sna);
-    return sna.size() == GameImage::size();
 }
 
 inline bool haveOpenSe() { return std::filesystem::exists(kOpenSeRomPath); }
