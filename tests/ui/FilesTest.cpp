@@ -9,6 +9,7 @@
 
 #include "files/Snapshot.h"
 #include "files/Tape.h"
+#include "render/LevelScene.h"
 
 #include <QDir>
 #include <QFile>
@@ -246,11 +247,20 @@ private slots:
         e.form->PasteLevel1Click();
         QCOMPARE(image, before);
 
-        // The clipboard survives New.
+        // The clipboard survives New: another level takes the layout and
+        // shows it.
+        const QByteArray copied = imageBytes(image).mid(qsizetype(rec.offset), qsizetype(kFullRecordSize));
         e.form->New1Click();
-        e.gotoLevel(levelOfKind(image, false, 1));
+        const int other = levelOfKind(image, false, full + 1);
+        e.gotoLevel(other);
+        const std::vector<std::uint32_t> shownBefore = pixelsOf(e.form->state().levelPicture);
         e.form->PasteLevel1Click();
-        QVERIFY(e.form->findChild<QAction*>("PasteLevel1")->isEnabled());
+        const std::size_t target = findLevelRecord(image, other).offset;
+        QCOMPARE(imageBytes(image).mid(qsizetype(target), qsizetype(kFullRecordSize)), copied);
+        TFastDIB expected;
+        QVERIFY(drawLevelPicture(image, other, EditMode::Blocks, 1, expected));
+        QVERIFY(pixelsOf(e.form->state().levelPicture) != shownBefore);
+        QVERIFY(pixelsOf(e.form->state().levelPicture) == pixelsOf(expected));
     }
 
     void enemyClipboardCopiesTheWholeEntry()
