@@ -139,6 +139,11 @@ private slots:
         for (std::size_t i = 0; i < kRomSwapSize; ++i)
             QCOMPARE(e.byte(off::RomSwap + i), kExpectedRomSwap[i]);
         QCOMPARE(file.left(qsizetype(kImageSize)), imageBytes(e.form->document().image()));
+        // The routine went in as one step: Undo gives back the old bytes.
+        e.form->Undo1Click();
+        QCOMPARE(e.form->document().image(), before);
+        e.form->Redo1Click();
+        QCOMPARE(imageBytes(e.form->document().image()), file.left(qsizetype(kImageSize)));
 
         e.poke(off::LevelRecords, 0x77);
         e.dialogs->fileNames = {path("big.sna")};

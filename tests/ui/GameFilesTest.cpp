@@ -227,6 +227,8 @@ private slots:
 
         action(again, "UseSample1")->trigger();
         QCOMPARE(imageBytes(again.form->document().image()), edited);
+        action(again, "Undo1")->trigger(); // takes back the Open
+        QCOMPARE(imageBytes(again.form->document().image()), own);
         action(again, "New1")->trigger();
         QCOMPARE(imageBytes(again.form->document().image()), sample);
         Editor sampleAgain;
