@@ -3,9 +3,10 @@
 // document and the level as they were, and the user's own copy of the game
 // becomes the default image of New and every later run.
 
-#include "TestSupport.h"
+#include "HostileFiles.h"
 
 #include "app/GameFiles.h"
+#include "app/RomSetting.h"
 #include "files/SnapshotFormats.h"
 #include "files/Tape.h"
 
@@ -66,7 +67,7 @@ private slots:
         QSettings().clear();
     }
 
-    void snapshotsAndTapesOpenAndOtherFormatsSave()
+    void snapshotsOpenAndOtherFormatsSave()
     {
         Editor e;
         const QByteArray sample = imageBytes(e.form->document().image());
@@ -79,39 +80,30 @@ private slots:
             QCOMPARE(imageBytes(e.form->document().image()), sample);
         }
 
-        // The game's own tape loads in the embedded Spectrum.
-        const std::vector<std::uint8_t> tape = buildTape(e.form->document().image(), e.form->document().loadingScreen());
-        writeFile(path("game.tap"), asBytes(tape));
-        e.poke(off::LevelRecords, 0x22);
-        e.dialogs->fileNames = {path("game.tap")};
-        e.form->Open1Click();
-        if (!QFile::exists("/usr/share/spectrum-roms/opense.rom"))
-            QSKIP("no OpenSE ROM (package opense-basic)");
-        QVERIFY(e.dialogs->calls.last().startsWith("progress:"));
-        const QByteArray loaded = imageBytes(e.form->document().image());
-        QCOMPARE(loaded.mid(qsizetype(off::TapeCodeStart)), sample.mid(qsizetype(off::TapeCodeStart)));
-        QCOMPARE(loaded.mid(qsizetype(off::Screen), qsizetype(kScreenSize)),
-                 sample.mid(qsizetype(off::Screen), qsizetype(kScreenSize)));
-        // Cancelled, it changes nothing.
+        // The filter chosen decides the format; what is written opens again.
         e.poke(off::LevelRecords, 0x23);
         const GameImage before = e.form->document().image();
-        e.dialogs->cancelAfter = 1;
-        e.dialogs->fileNames = {path("game.tap")};
-        e.form->Open1Click();
-        QCOMPARE(e.form->document().image(), before);
-        e.dialogs->cancelAfter = -1;
-
-        // The filter chosen decides the format; what is written opens again.
-        e.dialogs->filters = {"ZX Spectrum .szx Snapshot (*.szx)"};
-        e.dialogs->fileNames = {path("out")};
-        action(e, "SaveOther1")->trigger();
-        QCOMPARE(e.dialogs->calls.last(),
-                 QString("save: Save in Another Format | ZX Spectrum .z80 Snapshot (*.z80);;ZX Spectrum .szx "
-                         "Snapshot (*.szx);;ZX Spectrum TZX Tape (*.tzx) | ."));
-        e.poke(off::LevelRecords, 0x24);
-        e.dialogs->fileNames = {path("out.szx")};
-        e.form->Open1Click();
-        QCOMPARE(e.form->document().image(), before);
+        for (const char* format : {"szx", "z80"}) {
+            e.dialogs->filters = {QStringLiteral("ZX Spectrum .%1 Snapshot (*.%1)").arg(format)};
+            e.dialogs->fileNames = {path("out")};
+            action(e, "SaveOther1")->trigger();
+            QCOMPARE(e.dialogs->calls.last(),
+                     QString("save: Save in Another Format | ZX Spectrum .z80 Snapshot (*.z80);;ZX Spectrum .szx "
+                             "Snapshot (*.szx);;ZX Spectrum TZX Tape (*.tzx) | ."));
+            e.poke(off::LevelRecords, 0x24);
+            e.dialogs->fileNames = {path("out.") + format};
+            e.form->Open1Click();
+            QCOMPARE(e.form->document().image(), before);
+        }
+        // A write that fails is reported and leaves no file.
+        const QString full = path("full.z80");
+        {
+            const Devices filling({{}, [](const QString& n) { return std::make_unique<FillingSaveFile>(n, 1000); }});
+            e.dialogs->fileNames = {full};
+            action(e, "SaveOther1")->trigger();
+        }
+        CHECKED(expectError(e, QStringLiteral("Cannot write file \"%1\". No space left on device").arg(full)));
+        QVERIFY(!QFile::exists(full));
         e.dialogs->filters = {"ZX Spectrum TZX Tape (*.tzx)"};
         e.dialogs->fileNames = {path("out")};
         action(e, "SaveOther1")->trigger();
@@ -127,6 +119,30 @@ private slots:
         e.dialogs->fileNames = {path("named.sna")};
         action(e, "SaveOther1")->trigger();
         QCOMPARE(readFile(path("named.tzx")), readFile(path("out.tzx")));
+    }
+
+    void theGamesTapeLoadsInTheEmbeddedSpectrum()
+    {
+        if (!QFile::exists("/usr/share/spectrum-roms/opense.rom"))
+            QSKIP("no OpenSE ROM (package opense-basic)");
+        Editor e;
+        const QByteArray sample = imageBytes(e.form->document().image());
+        writeFile(path("game.tap"), asBytes(buildTape(e.form->document().image(), e.form->document().loadingScreen())));
+        e.poke(off::LevelRecords, 0x22);
+        e.dialogs->fileNames = {path("game.tap")};
+        e.form->Open1Click();
+        QVERIFY(e.dialogs->calls.last().startsWith("progress:"));
+        const QByteArray loaded = imageBytes(e.form->document().image());
+        QCOMPARE(loaded.mid(qsizetype(off::TapeCodeStart)), sample.mid(qsizetype(off::TapeCodeStart)));
+        QCOMPARE(loaded.mid(qsizetype(off::Screen), qsizetype(kScreenSize)),
+                 sample.mid(qsizetype(off::Screen), qsizetype(kScreenSize)));
+        // Cancelled, it changes nothing.
+        e.poke(off::LevelRecords, 0x23);
+        const GameImage before = e.form->document().image();
+        e.dialogs->cancelAfter = 1;
+        e.dialogs->fileNames = {path("game.tap")};
+        e.form->Open1Click();
+        QCOMPARE(e.form->document().image(), before);
     }
 
     void refusalsLeaveTheDocumentAndTheLevel()
@@ -158,6 +174,12 @@ private slots:
         QVERIFY(refused(e, path("folder.z80"), "error: "));
         if (QFile::exists("/usr/share/spectrum-roms/opense.rom"))
             QVERIFY(refused(e, path("other.tap"), "message: The tape did not start the game"));
+        // No usable ROM to load a tape with: the ROM is named.
+        writeFile(path("short.rom"), QByteArray(100, 0));
+        setOwnRom(path("short.rom"));
+        QVERIFY(refused(e, path("other.tap"),
+                        "message: The ROM " + path("short.rom") + " is missing or is not a 16384-byte 48K ROM."));
+        QSettings().clear();
 
         // Compressed files are refused before libspectrum sees them (it
         // never returned from a truncated bzip2 stream).
