@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -103,6 +104,13 @@ std::string baseOf(const std::string& path)
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+int makeTemporaryFile(char* pattern)
+{
+    return ::mkostemp(pattern, O_CLOEXEC);
+}
+
+TemporaryFileMaker temporaryFileMaker = makeTemporaryFile;
 
 mode_t newFileMode()
 {
@@ -211,7 +219,7 @@ std::string writeFileAtomically(const std::string& name, std::span<const std::ui
     std::string temp = folderOf(target) + "/." + base + ".XXXXXX";
     std::vector<char> pattern(temp.begin(), temp.end());
     pattern.push_back('\0');
-    Descriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
+    Descriptor fd(temporaryFileMaker(pattern.data()));
     if (fd.get() < 0)
         return message("Cannot create", name, systemReason(errno));
     temp.assign(pattern.data());
@@ -244,6 +252,11 @@ std::string writeFileAtomically(const std::string& name, std::span<const std::ui
     if (folder.get() >= 0)
         ::fsync(folder.get());
     return {};
+}
+
+TemporaryFileMaker setTemporaryFileMaker(TemporaryFileMaker maker)
+{
+    return std::exchange(temporaryFileMaker, maker ? maker : makeTemporaryFile);
 }
 
 } // namespace zq::cli

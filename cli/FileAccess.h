@@ -39,4 +39,11 @@ ReadResult readWholeFile(const std::string& name, const std::function<bool(std::
 // `Cannot create file "NAME". REASON` or `Cannot write file "NAME". REASON`.
 std::string writeFileAtomically(const std::string& name, std::span<const std::uint8_t> bytes);
 
+// Makes the temporary file of writeFileAtomically from a mkostemp() pattern:
+// its descriptor, or -1 with errno set. Tests install their own to meet the
+// refusals of a file system they may not mount; null puts back the system's.
+// Returns the one installed before.
+using TemporaryFileMaker = int (*)(char* pattern);
+TemporaryFileMaker setTemporaryFileMaker(TemporaryFileMaker maker);
+
 } // namespace zq::cli

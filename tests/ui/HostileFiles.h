@@ -4,6 +4,7 @@
 // checks that nothing the user had changed.
 
 #include "HostileSupport.h"
+#include "tests/Tmpfs.h"
 
 #include "app/FileIO.h"
 #include "files/Snapshot.h"
@@ -12,8 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
-#include <QProcess>
 #include <QSaveFile>
+
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,41 +45,6 @@ inline bool isRoot()
     return ::geteuid() == 0;
 }
 
-inline bool runQuietly(const QString& program, const QStringList& arguments)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, arguments);
-    return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// A tmpfs of its own on a folder, for the failures only a file system gives:
-// a full disk, or a folder that root may not write to either. Mounting needs
-// privileges; without them mounted() is false.
-class Tmpfs {
-public:
-    Tmpfs(const QString& folder, const QString& options)
-        : folder_(folder)
-    {
-        QDir().mkpath(folder);
-        mounted_ = isRoot() && runQuietly("mount", {"-t", "tmpfs", "-o", options, "tmpfs", folder});
-    }
-    ~Tmpfs()
-    {
-        if (mounted_)
-            runQuietly("umount", {"-l", folder_});
-    }
-    Tmpfs(const Tmpfs&) = delete;
-    Tmpfs& operator=(const Tmpfs&) = delete;
-
-    bool mounted() const { return mounted_; }
-    bool makeReadOnly() const { return runQuietly("mount", {"-o", "remount,ro", folder_}); }
-
-private:
-    QString folder_;
-    bool mounted_ = false;
-};
-
 // Installs file devices for the length of a scope.
 class Devices {
 public:
@@ -100,6 +67,17 @@ public:
     bool open(OpenMode) override
     {
         setErrorString("Permission denied");
+        return false;
+    }
+};
+
+// A save into a folder on a file system mounted read-only.
+class ReadOnlySaveFile : public QSaveFile {
+public:
+    using QSaveFile::QSaveFile;
+    bool open(OpenMode) override
+    {
+        setErrorString("Read-only file system");
         return false;
     }
 };
@@ -185,6 +163,50 @@ inline const SaveCommand kSaves[] = {
     {"tape", &TForm1::Savetap1Click, ".tap", qsizetype(kTapeSize)},
 };
 
+// A folder holding an old file of each save that refuses every write into
+// it: by its permissions for a user; for root, whom permissions do not bind,
+// by a read-only mount, or where root may not mount either, by the device
+// the editor writes through.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& folder)
+        : folder_(folder)
+    {
+        if (isRoot())
+            mount_.emplace(folder.toStdString(), "size=1m");
+        QDir().mkpath(folder);
+        for (const SaveCommand& save : kSaves)
+            writeFile(folder + "/old" + QString(save.extension), QByteArray("old ") + save.what);
+        if (!isRoot()) {
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            return;
+        }
+        reason = QStringLiteral("Read-only file system");
+        if (!mount_->mounted() || !mount_->makeReadOnly()) {
+            devices_.emplace(FileDevices{{}, [](const QString& n) { return std::make_unique<ReadOnlySaveFile>(n); }});
+            checkedBeforeWriting = false;
+        }
+    }
+    // Writable again, so that the folder can be removed.
+    ~ReadOnlyFolder()
+    {
+        QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+    QString reason = QStringLiteral("Permission denied");
+    // Whether the editor sees that the folder may not be changed before it
+    // writes (and refuses to replace an old file there); a refusal by the
+    // device only meets the write.
+    bool checkedBeforeWriting = true;
+
+private:
+    QString folder_;
+    std::optional<Tmpfs> mount_;
+    std::optional<Devices> devices_;
+};
+
 // What the window holds that a failed file operation must leave alone.
 struct Held {
     GameImage image;
@@ -216,9 +238,10 @@ inline void expectError(const Editor& e, const QString& text)
 }
 
 // Each of the three saves into `folder`: a new file cannot be created there,
-// and an old file there (when there is one) is not replaced. Nothing under
-// `root` changes.
-inline void expectSavesRefused(const QString& root, const QString& folder, const QString& reason)
+// and an old file there (when there is one) is not replaced, refused before
+// the write when `checkedBeforeWriting`. Nothing under `root` changes.
+inline void expectSavesRefused(const QString& root, const QString& folder, const QString& reason,
+                               bool checkedBeforeWriting = true)
 {
     const QMap<QString, QByteArray> before = contents(root);
     const QMap<QString, QByteArray> beforeInside = contents(folder);
@@ -235,7 +258,7 @@ inline void expectSavesRefused(const QString& root, const QString& folder, const
             e.dialogs->answers = {true};
             (e.form.get()->*save.handler)();
             const QString shown = e.dialogs->calls.last();
-            if (exists) {
+            if (exists && checkedBeforeWriting) {
                 QCOMPARE(shown, QString("error: Error Saving Binary | Could not overwrite your file."));
             } else {
                 QVERIFY2(shown == QStringLiteral("error: %1 | Cannot create file \"%2\". %3")
