@@ -24,6 +24,7 @@
 #include "app/RecentFiles.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -66,6 +67,10 @@ public:
     // runs. Without it (tests) the editor keeps none.
     void startRecovery(const QString& folder);
     Recovery* recovery() const { return recovery_.get(); }
+    // Once the window shows the default game: recovery in `recoveryFolder`,
+    // then the file the command line names (arguments as main() has them),
+    // as from a file manager (zelquor-editor game.z80).
+    void startSession(const QStringList& arguments, const QString& recoveryFolder);
 
     // The refresh cycle: decodes the current level and brings every control
     // and both views up to date. It may run nested (see CheckBox1Click).

@@ -84,6 +84,13 @@ void TForm1::startRecovery(const QString& folder)
     offerLeftover();
 }
 
+void TForm1::startSession(const QStringList& arguments, const QString& recoveryFolder)
+{
+    startRecovery(recoveryFolder);
+    if (arguments.size() > 1)
+        openFile(arguments.at(1));
+}
+
 void TForm1::offerLeftover()
 {
     std::optional<Recovery::Leftover> leftover = recovery_->takeLeftover();

@@ -4,7 +4,6 @@
 #include "app/Recovery.h"
 
 #include <QApplication>
-#include <QStringList>
 #include <QTimer>
 
 int main(int argc, char* argv[])
@@ -19,13 +18,7 @@ int main(int argc, char* argv[])
     form.show();
     zq::quitOnTerminationSignals(&form);
     QTimer::singleShot(0, &form, [&form] {
-        // Once the window shows the default game: the unsaved game of an
-        // editor that exited or crashed, then a file to open, as from a file
-        // manager (zelquor-editor game.z80).
-        form.startRecovery(zq::Recovery::defaultFolder());
-        const QStringList arguments = QApplication::arguments();
-        if (arguments.size() > 1)
-            form.openFile(arguments.at(1));
+        form.startSession(QApplication::arguments(), zq::Recovery::defaultFolder());
     });
     return app.exec();
 }

@@ -130,6 +130,39 @@ private slots:
         QCOMPARE(imageBytes(d.image()), imageBytes(Editor().form->document().image()));
     }
 
+    void aFileNamedOnTheCommandLineOpensAfterTheOffer()
+    {
+        QTemporaryDir folder;
+        QTemporaryDir files;
+        {
+            Editor e;
+            e.form->startRecovery(folder.path());
+            e.poke(off::LevelRecords + 100, 0x11);
+        }
+        const QString name = files.filePath("named.sna");
+        QByteArray named = imageBytes(Editor().form->document().image());
+        named[qsizetype(off::LevelRecords)] = char(0x5A);
+        writeFile(name, named);
+
+        Editor again;
+        again.dialogs->answers = {true};
+        again.form->startSession({"zelquor-editor", name}, folder.path());
+        QVERIFY(again.dialogs->calls.value(0).startsWith("ask: Restore the unsaved game from "));
+        GameDocument& d = again.form->document();
+        QCOMPARE(imageBytes(d.image()), named);
+        QCOMPARE(d.fileName(), QFileInfo(name).absoluteFilePath());
+        // The restored game is one Undo away.
+        again.form->Undo1Click();
+        QCOMPARE(d.image().get(off::LevelRecords + 100), std::uint8_t(0x11));
+
+        // No file named: the default game, nothing asked.
+        QTemporaryDir empty;
+        Editor plain;
+        plain.form->startSession({"zelquor-editor"}, empty.path());
+        QVERIFY(plain.dialogs->calls.isEmpty());
+        QCOMPARE(imageBytes(plain.form->document().image()), imageBytes(Editor().form->document().image()));
+    }
+
     void aKilledEditorsGameIsOfferedAndARunningEditorsIsNot()
     {
         QTemporaryDir folder;
