@@ -92,10 +92,9 @@ if ((fuzz_seconds > 0)) && command -v clang++ >/dev/null &&
     mkdir -p "$work/corpus" "$fuzz_dir/artifacts"
     cp fuzz/corpus/* "$work/corpus/"
     seeds=("$work/corpus")
-    [ -n "$(ls -A fuzz/regressions 2>/dev/null)" ] && seeds+=(fuzz/regressions)
-    # The seed corpus and the kept reproducers once with the whole drawing
-    # pass on every level, then the timed run with the fast survey for most
-    # inputs and the whole pass for a share.
+    # The seed corpus (the kept reproducers among it) once with the whole
+    # drawing pass on every level, then the timed run with the fast survey for
+    # most inputs and the whole pass for a share.
     "$fuzzer" -runs=0 -max_len=51200 "${seeds[@]}" || status=1
     if ((status == 0)); then
         ZELQUOR_FUZZ_SURVEY=mixed "$fuzzer" -max_len=51200 -max_total_time="$fuzz_seconds" -timeout=30 \

@@ -1,9 +1,12 @@
-// Inputs of the fuzzer kept as tests: the seed corpus and every reproducer in
-// fuzz/regressions/ go through the same harness as the fuzzer (every level
-// drawn, then the input's script of edits, with the harness's checks), and
-// each fault found has a focused test of its own.
+// The fuzzers' seed corpora, where their finds are kept as well, replayed
+// through the same harnesses as the fuzzers run them: the image fuzzer's
+// (every level drawn, then the input's script of edits, with the harness's
+// checks), the formats fuzzer's
+// and the level pack fuzzer's. Each fault found has a focused test of its own.
 
+#include "fuzz/FormatsInput.h"
 #include "fuzz/ImageScript.h"
+#include "fuzz/PackInput.h"
 #include "gfx/FastDIB.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace zq {
@@ -39,7 +43,7 @@ std::vector<fs::path> filesIn(const fs::path& dir)
 
 const fs::path kFuzzDir = fs::path(ZELQUOR_SOURCE_DIR) / "fuzz";
 
-TEST(FuzzCorpusTest, EverySeedRunsCleanly)
+TEST(FuzzCorpusTest, EveryImageSeedRunsCleanly)
 {
     const auto files = filesIn(kFuzzDir / "corpus");
     ASSERT_GE(files.size(), 10u);
@@ -50,11 +54,21 @@ TEST(FuzzCorpusTest, EverySeedRunsCleanly)
     }
 }
 
-TEST(FuzzCorpusTest, EveryKeptReproducerRunsCleanly)
+TEST(FuzzCorpusTest, EveryFormatsSeedRunsCleanly)
 {
-    for (const auto& file : filesIn(kFuzzDir / "regressions")) {
-        EXPECT_EQ(fuzz::runImageScript(readFile(file)), "") << file;
-        EXPECT_EQ(fuzz::runImageScript(readFile(file), fuzz::Survey::None), "") << file;
+    const auto files = filesIn(kFuzzDir / "corpus-formats");
+    ASSERT_FALSE(files.empty());
+    for (const auto& file : files)
+        EXPECT_EQ(fuzz::runFormatsInput(readFile(file)), "") << file;
+}
+
+TEST(FuzzCorpusTest, EveryPackSeedRunsCleanly)
+{
+    const auto files = filesIn(kFuzzDir / "corpus-packs");
+    ASSERT_FALSE(files.empty());
+    for (const auto& file : files) {
+        const auto bytes = readFile(file);
+        EXPECT_EQ(fuzz::runPackInput({reinterpret_cast<const char*>(bytes.data()), bytes.size()}), "") << file;
     }
 }
 

@@ -1,0 +1,132 @@
+#pragma once
+// Runs one input of the formats fuzzer: a file as it stands, decoded as a
+// .z80, as a .szx and as a snapshot of any kind, identified, played as a
+// .tap and as a .tzx into the EAR socket, and loaded as a tape in the
+// embedded Spectrum for a few hundred frames from LOAD "". Shared by the
+// libFuzzer target and by the regression tests, which replay its seeds
+// (fuzz/corpus-formats/, where its finds are kept too) through the same code.
+//
+// Besides "no crash", it checks that a decoded image has 49179 bytes and
+// comes back byte for byte through the .z80 and .szx writers, that the
+// load's progress stays in 0..1 and that a finished load gives a whole image.
+// The first broken property is returned as text.
+
+#include "emu/Rom.h"
+#include "emu/TapeLoader.h"
+#include "emu/TapePlayer.h"
+#include "files/SnapshotFormats.h"
+#include "fuzz/InputShare.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zq::fuzz {
+
+namespace formats {
+
+// One input in kEdgeShare loads with every block on its edges, the ROM's
+// loader included, so that the edge path stays fuzzed; the rest take the
+// ROM loader's blocks through the trap (emu/RomLoaderTrap.h).
+inline constexpr std::uint32_t kEdgeShare = 16;
+
+inline const std::vector<std::uint8_t>& rom()
+{
+    static const auto* bytes = new std::vector<std::uint8_t>(emu::readRomFile(emu::kOpenSeRomPath));
+    return *bytes;
+}
+
+// The loads start where LOAD "" left the machine (see loader()): 200 frames
+// give the tape about the time 300 from power-on did. Once the tape has
+// stopped, a fifth of a second shows what the ROM or the loaded code make of
+// it.
+inline emu::TapeLoadLimits limits()
+{
+    emu::TapeLoadLimits limits;
+    limits.frames = 200;
+    limits.framesAfterTape = 10;
+    limits.bootFrames = 60;
+    return limits;
+}
+
+// One loader for the whole run, which boots the ROM once: every load starts
+// from the machine as LOAD "" left it (booted before the first input, so
+// that a reproducer runs as it did in the run that found it).
+inline emu::TapeLoader& loader()
+{
+    static emu::TapeLoader* booted = [] {
+        auto* l = new emu::TapeLoader;
+        l->reuseBoot(true);
+        const std::uint8_t tap[] = {3, 0, 0xFF, 0x55, 0xAA}; // one short data block
+        auto status = l->start(rom(), tap, FileKind::Tap, limits());
+        while (status == emu::TapeLoader::Status::Running)
+            status = l->step(100);
+        return l;
+    }();
+    return *booted;
+}
+
+inline std::string decodeAs(std::span<const std::uint8_t> input, FileKind kind)
+{
+    const DecodedImage decoded = decodeSnapshot(input, kind);
+    if (!decoded.ok())
+        return {};
+    if (decoded.image.size() != kImageSize)
+        return "a decoded image has 49179 bytes";
+    for (const FileKind out : {FileKind::Z80, FileKind::Szx}) {
+        const std::vector<std::uint8_t> file = encodeSnapshot(decoded.image, out);
+        if (file.empty())
+            return "a decoded image can be written";
+        if (decodeSnapshot(file, out).image != decoded.image)
+            return "an image survives its own writer";
+    }
+    return {};
+}
+
+// Ten emulated seconds of the tape, sampled every 997 T-states: every edge
+// comes due all the same, with fewer calls that find none.
+inline void playAs(std::span<const std::uint8_t> input, FileKind kind)
+{
+    emu::TapePlayer player;
+    if (!player.open(input, kind))
+        return;
+    player.play(1000);
+    for (std::uint64_t t = 0; t < 35000000 && player.playing(); t += 997)
+        player.earLevel(t);
+}
+
+inline std::string loadAs(std::span<const std::uint8_t> input, FileKind kind)
+{
+    emu::TapeLoader& loader = formats::loader();
+    loader.useRomTrap(!inShare(input, kEdgeShare));
+    if (loader.start(rom(), input, kind, limits()) != emu::TapeLoader::Status::Running)
+        return {};
+    while (loader.step(100) == emu::TapeLoader::Status::Running)
+        if (loader.progress() < 0.0 || loader.progress() > 1.0)
+            return "progress stays in 0..1";
+    if (loader.status() == emu::TapeLoader::Status::Done && loader.image().size() != kImageSize)
+        return "a finished load gives a whole image";
+    return {};
+}
+
+} // namespace formats
+
+// Runs one input; returns an empty string, or the first property broken. The
+// tape loads are left out without the OpenSE ROM.
+inline std::string runFormatsInput(std::span<const std::uint8_t> input)
+{
+    std::string broken;
+    for (const FileKind kind : {FileKind::Z80, FileKind::Szx, FileKind::Unknown})
+        if (broken.empty())
+            broken = formats::decodeAs(input, kind);
+    identifyKind("input", input);
+    for (const FileKind kind : {FileKind::Tap, FileKind::Tzx}) {
+        formats::playAs(input, kind);
+        if (broken.empty() && !formats::rom().empty())
+            broken = formats::loadAs(input, kind);
+    }
+    return broken;
+}
+
+} // namespace zq::fuzz
