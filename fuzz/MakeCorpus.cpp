@@ -1,9 +1,11 @@
 // Writes the seed corpus of the fuzzer into the folder given as argument:
 // the default image with scripts that use every operation, the start of a
-// 128K file, and images with malformed data in each region the editor reads.
+// 128K file, and images with malformed data in each region the editor reads,
+// each in the compact form (patches on the sample image, fuzz/ImageInput.h).
 // The output depends on nothing but the default image.
 
 #include "files/Snapshot.h"
+#include "fuzz/ImageInput.h"
 #include "fuzz/ImageScript.h"
 #include "image/GameImage.h"
 #include "tools/Airflow.h"
@@ -156,12 +158,7 @@ Script everyOtherOp()
     return s;
 }
 
-Bytes withScript(const GameImage& image, const Script& script)
-{
-    Bytes out(image.bytes().begin(), image.bytes().end());
-    out.insert(out.end(), script.bytes.begin(), script.bytes.end());
-    return out;
-}
+Bytes withScript(const GameImage& image, const Script& script) { return compactInput(image, script.bytes); }
 
 void fill(GameImage& image, std::size_t offset, std::size_t length, std::uint8_t value)
 {
@@ -222,9 +219,8 @@ int main(int argc, char** argv)
         // The start of a 128K file: its state bytes and first bank are read
         // as the script.
         GameImage image = sample;
-        Bytes file = export128(image);
-        file.resize(kImageSize + 4 + 60);
-        files.emplace_back("export128-start", file);
+        const Bytes file = export128(image);
+        files.emplace_back("export128-start", compactInput(image, std::span(file).subspan(kImageSize, 4 + 60)));
     }
     {
         GameImage image = sample;
@@ -302,10 +298,12 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot write %s/%s\n", dir.c_str(), name.c_str());
             return 1;
         }
-        const std::string broken = runImageScript(bytes);
-        if (!broken.empty()) {
-            std::fprintf(stderr, "%s: %s\n", name.c_str(), broken.c_str());
-            return 1;
+        for (const Survey survey : {Survey::Draw, Survey::Once}) {
+            const std::string broken = runImageScript(bytes, survey);
+            if (!broken.empty()) {
+                std::fprintf(stderr, "%s: %s\n", name.c_str(), broken.c_str());
+                return 1;
+            }
         }
     }
     std::printf("%zu files in %s\n", files.size(), dir.c_str());

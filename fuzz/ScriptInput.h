@@ -49,6 +49,8 @@ class Reader {
 public:
     explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     bool done() const { return pos_ >= bytes_.size(); }
+    // Bytes read so far.
+    std::size_t position() const { return pos_; }
     std::uint8_t u8() { return pos_ < bytes_.size() ? bytes_[pos_++] : 0; }
     int s8() { return int(std::int8_t(u8())); }
     int u16()
