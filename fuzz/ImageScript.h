@@ -12,7 +12,7 @@
 //                  replace whatever the image holds there, so that the
 //                  snapshot checks see a snapshot of the game
 //   the script     an opcode byte and its argument bytes, over and over (see
-//                  Op in fuzz/ScriptInput.h), at most 64 operations.
+//                  Op in fuzz/ScriptInput.h), at most 16 operations.
 //                  Arguments past the end of the input read as 0.
 //                  Coordinates are signed 16-bit little-endian, so they
 //                  reach far outside the views.

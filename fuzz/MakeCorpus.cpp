@@ -27,6 +27,7 @@ class Script {
 public:
     Script& op(Op o)
     {
+        starts.push_back(bytes.size());
         bytes.push_back(o);
         return *this;
     }
@@ -42,7 +43,30 @@ public:
         return *this;
     }
     Script& xy(int x, int y) { return s16(x).s16(y); }
+
+    // The script as scripts of at most kMaxOps operations each; every one
+    // after the first starts by selecting the level the one before left
+    // selected.
+    std::vector<Bytes> parts() const
+    {
+        std::vector<Bytes> out;
+        Bytes select;
+        for (std::size_t i = 0; i < starts.size();) {
+            Bytes part = select;
+            for (std::size_t n = select.empty() ? 0 : 1; i < starts.size() && n < kMaxOps; ++i, ++n) {
+                const auto from = bytes.begin() + std::ptrdiff_t(starts[i]);
+                const auto to = i + 1 < starts.size() ? bytes.begin() + std::ptrdiff_t(starts[i + 1]) : bytes.end();
+                part.insert(part.end(), from, to);
+                if (*from == OpSelectLevel)
+                    select.assign(from, to);
+            }
+            out.push_back(std::move(part));
+        }
+        return out;
+    }
+
     Bytes bytes;
+    std::vector<std::size_t> starts; // where each operation begins
 };
 
 // An uncompressed bitmap file of the given depth and size (a negative height
@@ -158,7 +182,6 @@ Script everyOtherOp()
     return s;
 }
 
-Bytes withScript(const GameImage& image, const Script& script) { return compactInput(image, script.bytes); }
 
 void fill(GameImage& image, std::size_t offset, std::size_t length, std::uint8_t value)
 {
@@ -209,7 +232,9 @@ int main(int argc, char** argv)
     }
     std::vector<std::pair<std::string, Bytes>> files;
     const auto add = [&](const std::string& name, const GameImage& image, const Script& script) {
-        files.emplace_back(name, withScript(image, script));
+        const std::vector<Bytes> parts = script.parts();
+        for (std::size_t k = 0; k < parts.size(); ++k)
+            files.emplace_back(k == 0 ? name : name + "-" + std::to_string(k + 1), compactInput(image, parts[k]));
     };
 
     add("sample-tour", sample, tour(0));
