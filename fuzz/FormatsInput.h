@@ -29,7 +29,7 @@ namespace formats {
 // One input in kEdgeShare loads with every block on its edges, the ROM's
 // loader included, so that the edge path stays fuzzed; the rest take the
 // ROM loader's blocks through the trap (emu/RomLoaderTrap.h).
-inline constexpr std::uint32_t kEdgeShare = 16;
+inline constexpr std::uint32_t kEdgeShare = 64;
 
 inline const std::vector<std::uint8_t>& rom()
 {
@@ -37,14 +37,16 @@ inline const std::vector<std::uint8_t>& rom()
     return *bytes;
 }
 
-// The loads start where LOAD "" left the machine (see loader()): 200 frames
-// give the tape about the time 300 from power-on did. Once the tape has
-// stopped, a fifth of a second shows what the ROM or the loaded code make of
-// it.
-inline emu::TapeLoadLimits limits()
+// The loads start where LOAD "" left the machine (see loader()). On its
+// edges, 200 frames give the tape about the time 300 from power-on did;
+// through the trap, the ROM's blocks load in a frame each and 60 frames are
+// the first second and more of anything else (a pilot tone alone takes five).
+// Once the tape has stopped, a fifth of a second shows what the ROM or the
+// loaded code make of it.
+inline emu::TapeLoadLimits limits(bool edges = true)
 {
     emu::TapeLoadLimits limits;
-    limits.frames = 200;
+    limits.frames = edges ? 200 : 60;
     limits.framesAfterTape = 10;
     limits.bootFrames = 60;
     return limits;
@@ -84,23 +86,25 @@ inline std::string decodeAs(std::span<const std::uint8_t> input, FileKind kind)
     return {};
 }
 
-// Ten emulated seconds of the tape, sampled every 997 T-states: every edge
-// comes due all the same, with fewer calls that find none.
+// Ten emulated seconds of the tape, sampled every 9973 T-states (seven times
+// a frame): every edge comes due all the same, with fewer calls that find
+// none.
 inline void playAs(std::span<const std::uint8_t> input, FileKind kind)
 {
     emu::TapePlayer player;
     if (!player.open(input, kind))
         return;
     player.play(1000);
-    for (std::uint64_t t = 0; t < 35000000 && player.playing(); t += 997)
+    for (std::uint64_t t = 0; t < 35000000 && player.playing(); t += 9973)
         player.earLevel(t);
 }
 
 inline std::string loadAs(std::span<const std::uint8_t> input, FileKind kind)
 {
     emu::TapeLoader& loader = formats::loader();
-    loader.useRomTrap(!inShare(input, kEdgeShare));
-    if (loader.start(rom(), input, kind, limits()) != emu::TapeLoader::Status::Running)
+    const bool edges = inShare(input, kEdgeShare);
+    loader.useRomTrap(!edges);
+    if (loader.start(rom(), input, kind, limits(edges)) != emu::TapeLoader::Status::Running)
         return {};
     while (loader.step(100) == emu::TapeLoader::Status::Running)
         if (loader.progress() < 0.0 || loader.progress() > 1.0)
