@@ -121,10 +121,13 @@ inline std::string loadAs(std::span<const std::uint8_t> input, FileKind kind)
 inline std::string runFormatsInput(std::span<const std::uint8_t> input)
 {
     std::string broken;
-    for (const FileKind kind : {FileKind::Z80, FileKind::Szx, FileKind::Unknown})
+    for (const FileKind kind : {FileKind::Z80, FileKind::Szx})
         if (broken.empty())
             broken = formats::decodeAs(input, kind);
-    identifyKind("input", input);
+    // Of any kind: what the contents say, unless that was decoded just now.
+    const FileKind identified = identifyKind("input", input);
+    if (broken.empty() && identified != FileKind::Z80 && identified != FileKind::Szx)
+        broken = formats::decodeAs(input, FileKind::Unknown);
     for (const FileKind kind : {FileKind::Tap, FileKind::Tzx}) {
         formats::playAs(input, kind);
         if (broken.empty() && !formats::rom().empty())

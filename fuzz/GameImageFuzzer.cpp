@@ -25,7 +25,7 @@ namespace {
 
 zq::fuzz::Survey survey = zq::fuzz::Survey::Draw;
 bool mixed = false;
-constexpr std::uint32_t kDrawShare = 2048;
+constexpr std::uint32_t kDrawShare = 8192;
 constexpr std::uint32_t kRedrawShare = 64;
 
 } // namespace
