@@ -24,6 +24,7 @@
 // game. compactInput() writes an image and a script in the compact form
 // when it fits (the seed corpus is written so).
 
+#include "fuzz/SampleImage.h"
 #include "fuzz/ScriptInput.h"
 
 #include "image/GameImage.h"
@@ -37,16 +38,6 @@
 namespace zq::fuzz {
 
 enum CompactBase : std::uint8_t { BaseSample, BaseZeros, BaseOnes, BaseNoise };
-
-inline const GameImage& sampleImage()
-{
-    static const GameImage* image = [] {
-        auto* g = new GameImage;
-        g->loadDefault();
-        return g;
-    }();
-    return *image;
-}
 
 inline const GameImage& baseImage(std::uint8_t base)
 {

@@ -12,6 +12,7 @@
 // gives its game data back on the sample. The first broken property is
 // returned as text.
 
+#include "fuzz/SampleImage.h"
 #include "image/GameData.h"
 #include "pack/GameDiff.h"
 #include "pack/LevelPack.h"
@@ -25,19 +26,9 @@ namespace zq::fuzz {
 
 namespace packs {
 
-inline const GameImage& sample()
-{
-    static const GameImage* game = [] {
-        auto* g = new GameImage;
-        g->loadDefault();
-        return g;
-    }();
-    return *game;
-}
-
 inline std::string applyChecked(const LevelPack& pack)
 {
-    const GameImage& original = sample();
+    const GameImage& original = sampleImage();
     GameImage game = original;
     const PackApplyResult result = applyPack(game, pack);
     if (!result.applied) {
@@ -79,7 +70,7 @@ inline std::string runPackInput(std::string_view text)
 
     std::string broken = packs::applyChecked(*read.pack);
     LevelPack ours = *read.pack;
-    ours.game = gameSignature(packs::sample());
+    ours.game = gameSignature(sampleImage());
     if (broken.empty())
         broken = packs::applyChecked(ours);
     return broken;
