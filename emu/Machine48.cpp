@@ -3,6 +3,7 @@
 #include <z80ex/z80ex.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace zq::emu {
 
@@ -182,8 +183,11 @@ void Machine48::poke(std::uint16_t addr, std::uint8_t v)
 
 void Machine48::writeRam(std::uint16_t addr, std::span<const std::uint8_t> bytes)
 {
-    for (std::size_t i = 0; i < bytes.size() && addr + i <= 0xFFFF; ++i)
-        poke(std::uint16_t(addr + i), bytes[i]);
+    const std::size_t below = addr < kRamStart ? std::size_t(kRamStart - addr) : 0;
+    if (below >= bytes.size())
+        return;
+    const std::size_t from = std::size_t(addr) + below;
+    std::memcpy(memory_.data() + from, bytes.data() + below, std::min(bytes.size() - below, memory_.size() - from));
 }
 
 void Machine48::takeState(RunState& state)

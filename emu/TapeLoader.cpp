@@ -51,8 +51,7 @@ TapeLoader::Status TapeLoader::start(std::span<const std::uint8_t> rom, std::spa
     if (reuseBoot_ && !sameRom)
         rom_.assign(rom.begin(), rom.end());
     if (booted_) {
-        for (std::size_t i = 0; i < booted_->ram.size(); ++i)
-            machine_->poke(std::uint16_t(0x4000 + i), booted_->ram[i]);
+        machine_->writeRam(0x4000, booted_->ram);
         machine_->setRegisters(booted_->cpu);
         keysTyped_ = kLoadKeys.size();
         startTape();

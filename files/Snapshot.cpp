@@ -34,8 +34,9 @@ void writeRomSwapRoutine(GameImage& image)
 
 std::vector<std::uint8_t> save128(const GameImage& image)
 {
-    std::vector<std::uint8_t> file = save48(image);
+    std::vector<std::uint8_t> file;
     file.reserve(kSnapshot128Size);
+    file.assign(image.bytes().begin(), image.bytes().end());
     const std::uint16_t pc = addr::RomSwap;
     file.push_back(std::uint8_t(pc & 0xFF));
     file.push_back(std::uint8_t(pc >> 8));

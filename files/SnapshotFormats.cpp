@@ -92,6 +92,8 @@ std::string readSnapshot(std::span<const std::uint8_t> file, FileKind kind, RunS
         kind = identifyKind("", file);
     if (kind != FileKind::Z80 && kind != FileKind::Szx && kind != FileKind::Sna)
         return "not a .sna, .z80 or .szx snapshot";
+    if (!snapshotHeaderWhole(file, kind))
+        return "the snapshot's header is cut short";
     if (!snapshotPagesWhole(file, kind))
         return "a RAM page of the snapshot is not 16384 bytes long";
     lsp::Snap snap(libspectrum_snap_alloc());

@@ -107,6 +107,19 @@ bool z80PagesWhole(std::span<const std::uint8_t> file)
     return true;
 }
 
+bool snapshotHeaderWhole(std::span<const std::uint8_t> file, FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Szx: return file.size() >= kSzxHeaderSize;
+    case FileKind::Z80:
+        if (file.size() < kZ80HeaderSize)
+            return false;
+        return word16(&file[6]) != 0 ||
+               (file.size() >= kZ80HeaderSize + 2 && file.size() - kZ80HeaderSize - 2 >= word16(&file[kZ80HeaderSize]));
+    default: return true;
+    }
+}
+
 bool snapshotPagesWhole(std::span<const std::uint8_t> file, FileKind kind)
 {
     switch (kind) {

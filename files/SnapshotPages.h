@@ -19,8 +19,15 @@ bool szxPagesWhole(std::span<const std::uint8_t> file);
 
 // False when a memory block of the .z80 file expands to fewer than 16384
 // bytes (version 2 and 3), or the compressed RAM of a version 1 file to fewer
-// than 49152. A header cut short passes: libspectrum refuses it.
+// than 49152. A header cut short passes: snapshotHeaderWhole judges it.
 bool z80PagesWhole(std::span<const std::uint8_t> file);
+
+// False when a .z80 or .szx file (`kind`) is shorter than its header: the 30
+// bytes of a version 1 .z80, for versions 2 and 3 (PC 0) also the 16-bit
+// length after them and the extra header of that length; the 8 bytes of a
+// .szx. libspectrum 1.5 reads a .z80 header cut short past the end of its
+// buffer (and takes an 11-byte file for a snapshot). Every other kind passes.
+bool snapshotHeaderWhole(std::span<const std::uint8_t> file, FileKind kind);
 
 // The check of `kind` (Szx or Z80); every other kind passes.
 bool snapshotPagesWhole(std::span<const std::uint8_t> file, FileKind kind);

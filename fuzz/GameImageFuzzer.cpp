@@ -7,11 +7,12 @@
 //   ./build-fuzz/fuzz/zelquor-fuzz -max_len=51200 fuzz/corpus
 //
 // Every input draws all 79 levels completely first, at about ten inputs a
-// second. For long runs ZELQUOR_FUZZ_SURVEY=decode keeps only the part of
-// that pass that depends on the image data, and ZELQUOR_FUZZ_SURVEY=none
-// leaves it out and lets the script's edits redraw only that part (see
-// Survey in fuzz/ScriptSession.h). ZELQUOR_FUZZ_SURVEY=mixed runs most
-// inputs as none and one in kDrawShare with the whole drawing pass.
+// second. ZELQUOR_FUZZ_SURVEY picks less (see Survey in
+// fuzz/ScriptSession.h): decode keeps only the data part of that pass, none
+// leaves it out and redraws the data part after every edit, once redraws it
+// once per level the script edits. ZELQUOR_FUZZ_SURVEY=mixed runs most inputs
+// as once, one in kRedrawShare as none and one in kDrawShare with the whole
+// drawing pass.
 
 #include "fuzz/ImageScript.h"
 #include "fuzz/InputShare.h"
@@ -24,7 +25,8 @@ namespace {
 
 zq::fuzz::Survey survey = zq::fuzz::Survey::Draw;
 bool mixed = false;
-constexpr std::uint32_t kDrawShare = 128;
+constexpr std::uint32_t kDrawShare = 8192;
+constexpr std::uint32_t kRedrawShare = 64;
 
 } // namespace
 
@@ -35,6 +37,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         survey = zq::fuzz::Survey::Decode;
     if (mode && std::string_view(mode) == "none")
         survey = zq::fuzz::Survey::None;
+    if (mode && std::string_view(mode) == "once")
+        survey = zq::fuzz::Survey::Once;
     mixed = mode && std::string_view(mode) == "mixed";
     return 0;
 }
@@ -42,9 +46,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::span<const std::uint8_t> input(data, size);
-    const zq::fuzz::Survey pass = !mixed                                ? survey
-                                  : zq::fuzz::inShare(input, kDrawShare) ? zq::fuzz::Survey::Draw
-                                                                         : zq::fuzz::Survey::None;
+    const zq::fuzz::Survey pass = !mixed                                  ? survey
+                                  : zq::fuzz::inShare(input, kDrawShare)   ? zq::fuzz::Survey::Draw
+                                  : zq::fuzz::inShare(input, kRedrawShare) ? zq::fuzz::Survey::None
+                                                                           : zq::fuzz::Survey::Once;
     const std::string broken = zq::fuzz::runImageScript(input, pass);
     if (!broken.empty()) {
         std::fprintf(stderr, "broken property: %s\n", broken.c_str());

@@ -1,9 +1,11 @@
 // Writes the seed corpus of the fuzzer into the folder given as argument:
 // the default image with scripts that use every operation, the start of a
-// 128K file, and images with malformed data in each region the editor reads.
+// 128K file, and images with malformed data in each region the editor reads,
+// each in the compact form (patches on the sample image, fuzz/ImageInput.h).
 // The output depends on nothing but the default image.
 
 #include "files/Snapshot.h"
+#include "fuzz/ImageInput.h"
 #include "fuzz/ImageScript.h"
 #include "image/GameImage.h"
 #include "tools/Airflow.h"
@@ -25,6 +27,7 @@ class Script {
 public:
     Script& op(Op o)
     {
+        starts.push_back(bytes.size());
         bytes.push_back(o);
         return *this;
     }
@@ -40,7 +43,30 @@ public:
         return *this;
     }
     Script& xy(int x, int y) { return s16(x).s16(y); }
+
+    // The script as scripts of at most kMaxOps operations each; every one
+    // after the first starts by selecting the level the one before left
+    // selected.
+    std::vector<Bytes> parts() const
+    {
+        std::vector<Bytes> out;
+        Bytes select;
+        for (std::size_t i = 0; i < starts.size();) {
+            Bytes part = select;
+            for (std::size_t n = select.empty() ? 0 : 1; i < starts.size() && n < kMaxOps; ++i, ++n) {
+                const auto from = bytes.begin() + std::ptrdiff_t(starts[i]);
+                const auto to = i + 1 < starts.size() ? bytes.begin() + std::ptrdiff_t(starts[i + 1]) : bytes.end();
+                part.insert(part.end(), from, to);
+                if (*from == OpSelectLevel)
+                    select.assign(from, to);
+            }
+            out.push_back(std::move(part));
+        }
+        return out;
+    }
+
     Bytes bytes;
+    std::vector<std::size_t> starts; // where each operation begins
 };
 
 // An uncompressed bitmap file of the given depth and size (a negative height
@@ -156,12 +182,6 @@ Script everyOtherOp()
     return s;
 }
 
-Bytes withScript(const GameImage& image, const Script& script)
-{
-    Bytes out(image.bytes().begin(), image.bytes().end());
-    out.insert(out.end(), script.bytes.begin(), script.bytes.end());
-    return out;
-}
 
 void fill(GameImage& image, std::size_t offset, std::size_t length, std::uint8_t value)
 {
@@ -212,7 +232,9 @@ int main(int argc, char** argv)
     }
     std::vector<std::pair<std::string, Bytes>> files;
     const auto add = [&](const std::string& name, const GameImage& image, const Script& script) {
-        files.emplace_back(name, withScript(image, script));
+        const std::vector<Bytes> parts = script.parts();
+        for (std::size_t k = 0; k < parts.size(); ++k)
+            files.emplace_back(k == 0 ? name : name + "-" + std::to_string(k + 1), compactInput(image, parts[k]));
     };
 
     add("sample-tour", sample, tour(0));
@@ -222,9 +244,8 @@ int main(int argc, char** argv)
         // The start of a 128K file: its state bytes and first bank are read
         // as the script.
         GameImage image = sample;
-        Bytes file = export128(image);
-        file.resize(kImageSize + 4 + 60);
-        files.emplace_back("export128-start", file);
+        const Bytes file = export128(image);
+        files.emplace_back("export128-start", compactInput(image, std::span(file).subspan(kImageSize, 4 + 60)));
     }
     {
         GameImage image = sample;
@@ -302,10 +323,12 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot write %s/%s\n", dir.c_str(), name.c_str());
             return 1;
         }
-        const std::string broken = runImageScript(bytes);
-        if (!broken.empty()) {
-            std::fprintf(stderr, "%s: %s\n", name.c_str(), broken.c_str());
-            return 1;
+        for (const Survey survey : {Survey::Draw, Survey::Once}) {
+            const std::string broken = runImageScript(bytes, survey);
+            if (!broken.empty()) {
+                std::fprintf(stderr, "%s: %s\n", name.c_str(), broken.c_str());
+                return 1;
+            }
         }
     }
     std::printf("%zu files in %s\n", files.size(), dir.c_str());

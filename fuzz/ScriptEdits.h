@@ -28,26 +28,28 @@
 
 namespace zq::fuzz::detail {
 
-inline std::string Session::run(std::span<const std::uint8_t> script, Survey survey)
+inline std::string Session::run(Survey survey)
 {
     const GameImage before = image_;
     survey_ = survey;
-    for (int l = 0; l < kLevelCount && error_.empty() && survey != Survey::None; ++l) {
-        if (survey == Survey::Draw)
+    const bool everyLevel = survey == Survey::Draw || survey == Survey::Decode;
+    for (int l = 0; l < kLevelCount && error_.empty() && everyLevel; ++l) {
+        if (survey_ == Survey::Draw)
             drawLevel(l, 7, -1);
         else
             decodeLevelData(l);
     }
     if (error_.empty() && !(image_ == before))
         fail("reading every level changed the image");
-    for (int l = 0; l < kLevelCount && error_.empty() && survey != Survey::None; ++l)
+    for (int l = 0; l < kLevelCount && error_.empty() && everyLevel; ++l)
         checkAirflowCodec(l);
-    if (survey != Survey::Draw)
-        decodeLevelData(0);
+    if (survey_ != Survey::Draw)
+        showLevel(0);
 
-    Reader in(script);
+    Reader in(script_);
     for (std::size_t n = 0; n < kMaxOps && !in.done() && error_.empty(); ++n)
         step(in);
+    settle();
     return error_;
 }
 
@@ -57,8 +59,7 @@ inline void Session::step(Reader& in)
     const GameImage before = image_;
     switch (op) {
     case OpSelectLevel:
-        levelIndex_ = in.u8() % kLevelCount;
-        refresh(7);
+        showLevel(in.u8() % kLevelCount);
         break;
     case OpBlockPress: {
         const int x = in.s16(), y = in.s16();
@@ -96,7 +97,7 @@ inline void Session::step(Reader& in)
         selectedArea_ = in.u8() & 15;
         const int gap = in.u8();
         const int x = in.s16(), y = in.s16();
-        areaTool_.press(airflow_, selectedArea_, x, y);
+        areaTool_.press(scene_.airflow, selectedArea_, x, y);
         encodeArea(gap, before, "area press");
         refresh(4);
         break;
@@ -104,7 +105,7 @@ inline void Session::step(Reader& in)
     case OpAreaResize: {
         const int gap = in.u8();
         const int x = in.s16(), y = in.s16();
-        areaTool_.resize(airflow_, selectedArea_, x, y);
+        areaTool_.resize(scene_.airflow, selectedArea_, x, y);
         if (areaTool_.width < 1 || areaTool_.height < 1)
             fail("area resized to nothing");
         encodeArea(gap, before, "area resize");
@@ -113,7 +114,7 @@ inline void Session::step(Reader& in)
     }
     case OpAreaDirection: {
         selectedArea_ = in.u8() & 15;
-        airflow_.direction[std::size_t(selectedArea_)] = in.u8() & 3;
+        scene_.airflow.direction[std::size_t(selectedArea_)] = in.u8() & 3;
         encodeArea(in.u8(), before, "area direction");
         refresh(4);
         break;
@@ -208,11 +209,11 @@ inline void Session::step(Reader& in)
         const auto given = in.take(length);
         std::vector<std::uint8_t> scr(given.begin(), given.end());
         scr.resize(length, 0);
-        const LoadingScreen oldScreen = loadingScreen_;
-        const bool taken = importScreen(scr, loadingScreen_, image_);
+        const LoadingScreen oldScreen = loadingScreen();
+        const bool taken = importScreen(scr, loadingScreen(), image_);
         if (taken != (scr.size() == kScreenSize))
             fail("screen import took the wrong size");
-        if (!taken && !(loadingScreen_ == oldScreen))
+        if (!taken && !(loadingScreen() == oldScreen))
             fail("refused screen import changed the loading screen");
         if (taken && !std::ranges::equal(image_.view(off::Screen, kScreenSize), scr))
             fail("imported screen not in the image");
@@ -226,33 +227,41 @@ inline void Session::step(Reader& in)
     case OpRender: {
         const int overlays = in.u8();
         selectedArea_ = in.s8();
+        if (survey_ == Survey::Once) {
+            // Drawn with the level's data part, once.
+            pending_ = Pending::Edited;
+            pendingArea_ = selectedArea_;
+            break;
+        }
         drawLevel(levelIndex_, overlays, selectedArea_);
         if (!(image_ == before))
             fail("drawing changed the image");
         break;
     }
     case OpDrawCell: {
-        renderer_.cursorX = in.s16();
-        renderer_.cursorY = in.s16();
-        renderer_.glyphMode.glyph = in.s8();
-        renderer_.glyphMode.background = in.s8();
+        scene_.renderer.cursorX = in.s16();
+        scene_.renderer.cursorY = in.s16();
+        scene_.renderer.glyphMode.glyph = in.s8();
+        scene_.renderer.glyphMode.background = in.s8();
         const std::uint8_t mode = in.u8();
-        renderer_.glyphMode.on = mode & 1;
+        scene_.renderer.glyphMode.on = mode & 1;
         if (mode & 2) {
-            renderer_.clearCell(target());
+            scene_.renderer.clearCell(target());
         } else {
-            renderer_.drawCell(target());
-            if (renderer_.glyphMode.on)
+            scene_.renderer.drawCell(target());
+            if (scene_.renderer.glyphMode.on)
                 fail("glyph mode left on after a cell");
         }
-        renderer_.glyphMode.on = false;
+        scene_.renderer.glyphMode.on = false;
         break;
     }
     case OpViewSizes: {
         const int w = in.u8() * 3, h = in.u8() * 3, pw = in.u8(), ph = in.u8();
+        if (survey_ == Survey::Once)
+            break;
         buf_.levelView.SetSize(w, h, 32);
         buf_.patternView.SetSize(pw, ph, 32);
-        refresh(7);
+        drawLevel(levelIndex_, 7, selectedArea_);
         buf_.levelView.SetSize(512, 384, 32);
         buf_.patternView.SetSize(129, 129, 32);
         break;

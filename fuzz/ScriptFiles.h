@@ -9,12 +9,23 @@
 #include "image/GameImage.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace zq::fuzz::detail {
+
+// True when every byte from `at` on is zero (one comparison, however long).
+inline bool zeroFrom(std::span<const std::uint8_t> bytes, std::size_t at)
+{
+    static const std::vector<std::uint8_t> zeros(kSnapshot128Size, 0);
+    return at <= bytes.size() && bytes.size() - at <= zeros.size() &&
+           std::memcmp(bytes.data() + at, zeros.data(), bytes.size() - at) == 0;
+}
 
 inline bool Session::validTapeBlocks(std::span<const std::uint8_t> tape)
 {
@@ -33,6 +44,8 @@ inline bool Session::validTapeBlocks(std::span<const std::uint8_t> tape)
 
 inline void Session::writeFiles(int which, const GameImage& before)
 {
+    if (!firstFileOp(FileOp::Write))
+        return;
     switch (which) {
     case 0: {
         const auto file = save48(image_);
@@ -48,15 +61,14 @@ inline void Session::writeFiles(int which, const GameImage& before)
         if (file.size() != kSnapshot128Size ||
             !std::ranges::equal(std::span(file).first(kImageSize), image_.bytes()) ||
             !std::ranges::equal(image_.view(off::RomSwap, kRomSwapSize), kRomSwapRoutine) ||
-            file[kImageSize] != 0x00 || file[kImageSize + 1] != 0x5B ||
-            std::any_of(file.begin() + std::ptrdiff_t(kImageSize + 2), file.end(), [](auto b) { return b != 0; }))
+            file[kImageSize] != 0x00 || file[kImageSize + 1] != 0x5B || !zeroFrom(file, kImageSize + 2))
             fail("128K export malformed");
         if (checkSnapshot(file.size(), file, image_) != OpenCheck::Ok)
             fail("own 128K export refused");
         break;
     }
     default: {
-        const auto tape = buildTape(image_, loadingScreen_);
+        const auto tape = buildTape(image_, loadingScreen());
         if (tape.size() != kTapeSize || !validTapeBlocks(tape))
             fail("tape malformed");
         break;
@@ -67,43 +79,35 @@ inline void Session::writeFiles(int which, const GameImage& before)
 inline void Session::openOp(Reader& in)
 {
     const int kind = in.u8() % 4;
-    std::vector<std::uint8_t> file;
-    std::uint64_t claimed = 0;
-    switch (kind) {
-    case 0:
-        file = save48(image_);
-        break;
-    case 1:
-        file = save128(image_);
-        break;
-    case 2:
-        file = save48(image_);
-        file.resize(std::size_t(in.u16()) * 4, 0x00);
-        break;
-    default:
-        file = save48(image_);
-        break;
-    }
-    claimed = kind == 3 ? kSnapshot128Size : file.size();
-    const int patches = in.u8() % 8;
-    for (int i = 0; i < patches; ++i) {
+    const std::size_t length = kind == 2 ? std::size_t(in.u16()) * 4 : 0;
+    std::array<std::pair<std::size_t, std::uint8_t>, 7> patches{};
+    const std::size_t count = in.u8() % 8;
+    for (std::size_t i = 0; i < count; ++i) {
         const int where = in.u16();
-        const std::uint8_t value = in.u8();
         // Half of the patches land on the signature.
-        const std::size_t at = (where & 1) ? off::Signature + std::size_t(where >> 1) % kSignatureSize
-                                           : std::size_t(where) * 3 % kSnapshot128Size;
+        patches[i] = {(where & 1) ? off::Signature + std::size_t(where >> 1) % kSignatureSize
+                                  : std::size_t(where) * 3 % kSnapshot128Size,
+                      in.u8()};
+    }
+    if (!firstFileOp(FileOp::Open))
+        return;
+    std::vector<std::uint8_t> file = kind == 1 ? save128(image_) : save48(image_);
+    if (kind == 2)
+        file.resize(length, 0x00);
+    const std::uint64_t claimed = kind == 3 ? kSnapshot128Size : file.size();
+    for (const auto& [at, value] : std::span(patches).first(count))
         if (at < file.size())
             file[at] = value;
-    }
+    loadingScreen(); // from the image as it was before any open
     const OpenCheck check = checkSnapshot(claimed, file, image_);
     const bool sizeOk = acceptedSnapshotSize(claimed) && claimed == file.size();
     if ((check == OpenCheck::WrongSize) == sizeOk)
         fail("snapshot size check");
     if (check == OpenCheck::Ok) {
+        leaveLevel();
         if (!openSnapshot(image_, file) || !std::ranges::equal(image_.bytes(), std::span(file).first(kImageSize)))
             fail("accepted snapshot not taken byte for byte");
-        levelIndex_ = 0;
-        refresh(7);
+        showLevel(0);
     } else {
         GameImage scratch = image_;
         if (openSnapshot(scratch, file) != acceptedSnapshotSize(file.size()))

@@ -41,7 +41,11 @@ enum Op : std::uint8_t {
     OpCount
 };
 
-inline constexpr std::size_t kMaxOps = 64;
+// A script runs at most this many operations: enough for the edits that
+// work together (copy and paste, press and drag, the bubble table's groups),
+// and short enough that an input costs little; libFuzzer finds more with many
+// short scripts than with few long ones.
+inline constexpr std::size_t kMaxOps = 16;
 
 namespace detail {
 
@@ -49,6 +53,8 @@ class Reader {
 public:
     explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     bool done() const { return pos_ >= bytes_.size(); }
+    // Bytes read so far.
+    std::size_t position() const { return pos_; }
     std::uint8_t u8() { return pos_ < bytes_.size() ? bytes_[pos_++] : 0; }
     int s8() { return int(std::int8_t(u8())); }
     int u16()

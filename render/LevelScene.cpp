@@ -11,13 +11,18 @@
 
 namespace zq {
 
-void LevelScene::compose(const RenderTarget& t, EditMode mode, int area)
+Overlays overlaysOf(EditMode mode)
+{
+    return {mode == EditMode::Enemies, mode == EditMode::Items, mode == EditMode::Airflow};
+}
+
+void LevelScene::compose(const RenderTarget& t, Overlays overlays, int area)
 {
     const int levelIndex = t.level.levelIndex;
     ComposeHooks hooks;
-    hooks.editEnemies = mode == EditMode::Enemies;
-    hooks.editItems = mode == EditMode::Items;
-    hooks.editAirflow = mode == EditMode::Airflow;
+    hooks.editEnemies = overlays.enemies;
+    hooks.editItems = overlays.items;
+    hooks.editAirflow = overlays.airflow;
     hooks.enemyOverlay = [&] { drawEnemyOverlay(t.picture, decodeEnemies(t.image, levelIndex), t.level.ink); };
     hooks.itemOverlay = [&] {
         const int placement = itemPlacementState(t.image, levelIndex, t.level.record.mirrored);
@@ -32,10 +37,10 @@ void LevelScene::compose(const RenderTarget& t, EditMode mode, int area)
     renderer.compose(t, hooks);
 }
 
-void LevelScene::draw(const RenderTarget& t, EditMode mode, int area)
+void LevelScene::draw(const RenderTarget& t, Overlays overlays, int area)
 {
     renderer.drawBorder(t);
-    compose(t, mode, area);
+    compose(t, overlays, area);
 }
 
 bool drawLevelPicture(const GameImage& image, int levelIndex, EditMode mode, int scale, TFastDIB& picture, int area)

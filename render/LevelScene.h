@@ -18,6 +18,16 @@ namespace zq {
 // enemies, the item or the air-flow areas. It picks the overlay.
 enum class EditMode { Blocks, Enemies, Items, Airflow };
 
+// The overlays compose draws over the level: the editor shows the one of its
+// edit mode; the fuzzer and the tests of hostile data draw any of them
+// together.
+struct Overlays {
+    bool enemies = false;
+    bool items = false;
+    bool airflow = false;
+};
+Overlays overlaysOf(EditMode mode);
+
 class LevelScene {
 public:
     // The draw cursor, glyph mode and wall map of the drawing passes.
@@ -27,14 +37,16 @@ public:
     AirflowRecord airflow;
     FlowMap flow;
 
-    // Compose: the top band, the grid, the enemy or item overlay when that is
-    // the mode, the air-flow decode, and in air-flow mode the flow arrows
+    // Compose: the top band, the grid, the enemy and item overlays asked
+    // for, the air-flow decode, and with the air-flow overlay the flow arrows
     // with the highlight of area `area` (bounded to the record's areas; none
     // on a shared record). Enemies and item are read from the image.
-    void compose(const RenderTarget& target, EditMode mode, int area);
+    void compose(const RenderTarget& target, Overlays overlays, int area);
+    void compose(const RenderTarget& target, EditMode mode, int area) { compose(target, overlaysOf(mode), area); }
 
     // The side walls in the level's style, then compose.
-    void draw(const RenderTarget& target, EditMode mode, int area);
+    void draw(const RenderTarget& target, Overlays overlays, int area);
+    void draw(const RenderTarget& target, EditMode mode, int area) { draw(target, overlaysOf(mode), area); }
 };
 
 // Level index 0..78 of the image drawn whole into `picture` (sized here):

@@ -92,13 +92,13 @@ if ((fuzz_seconds > 0)) && command -v clang++ >/dev/null &&
     mkdir -p "$work/corpus" "$fuzz_dir/artifacts"
     cp fuzz/corpus/* "$work/corpus/"
     seeds=("$work/corpus")
-    [ -n "$(ls -A fuzz/regressions 2>/dev/null)" ] && seeds+=(fuzz/regressions)
-    # The seed corpus and the kept reproducers once with the whole drawing
-    # pass on every level, then the timed run with the fast survey for most
-    # inputs and the whole pass for a share.
-    "$fuzzer" -runs=0 -max_len=51200 "${seeds[@]}" || status=1
+    # The seed corpus (the kept reproducers among it, whole images too) once
+    # with the whole drawing pass on every level, then the timed run with the
+    # quick pass for most inputs and the whole pass for a share, on inputs in
+    # the compact form (patches on the sample image).
+    "$fuzzer" -runs=0 -max_len=65536 "${seeds[@]}" || status=1
     if ((status == 0)); then
-        ZELQUOR_FUZZ_SURVEY=mixed "$fuzzer" -max_len=51200 -max_total_time="$fuzz_seconds" -timeout=30 \
+        ZELQUOR_FUZZ_SURVEY=mixed "$fuzzer" -max_len=4096 -max_total_time="$fuzz_seconds" -timeout=30 \
             -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/" "${seeds[@]}" ||
             status=1
     fi

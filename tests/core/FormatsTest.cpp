@@ -198,6 +198,24 @@ TEST(SnapshotFormatsTest, Z80BlocksShorterThanAPageAreRefused)
         EXPECT_FALSE(decodeSnapshot(z80WithPagesOf(16040), kind).ok());
 }
 
+// libspectrum reads a header cut short past the end of the file: an 11-byte
+// start of a .z80 read as a snapshot, and crashed the formats fuzzer.
+TEST(SnapshotFormatsTest, HeadersCutShortAreRefused)
+{
+    const Bytes z80 = encodeSnapshot(defaultImage().bytes(), FileKind::Z80);
+    const Bytes szx = encodeSnapshot(defaultImage().bytes(), FileKind::Szx);
+    ASSERT_EQ(z80[6] | z80[7], 0); // version 2 or 3: an extra header follows
+    const std::size_t extra = 32 + std::size_t(z80[30] | z80[31] << 8);
+    for (const std::size_t size : {std::size_t(11), std::size_t(30), extra - 1}) {
+        const Bytes cut(z80.begin(), z80.begin() + std::ptrdiff_t(size));
+        EXPECT_EQ(decodeSnapshot(cut, FileKind::Z80).error, "the snapshot's header is cut short") << size;
+    }
+    Bytes version1(z80.begin(), z80.begin() + 11);
+    version1[6] = 0x00, version1[7] = 0x80;
+    EXPECT_FALSE(decodeSnapshot(version1, FileKind::Z80).ok());
+    EXPECT_FALSE(decodeSnapshot(Bytes(szx.begin(), szx.begin() + 7), FileKind::Szx).ok());
+}
+
 // libspectrum would decompress these whatever it is told they are, and its
 // bzip2 reader never returns from a truncated stream (a 3-byte file hung
 // every reader for ever).

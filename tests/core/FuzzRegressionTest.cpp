@@ -1,9 +1,13 @@
-// Inputs of the fuzzer kept as tests: the seed corpus and every reproducer in
-// fuzz/regressions/ go through the same harness as the fuzzer (every level
-// drawn, then the input's script of edits, with the harness's checks), and
-// each fault found has a focused test of its own.
+// The fuzzers' seed corpora, where their finds are kept as well, replayed
+// through the same harnesses as the fuzzers run them: the image fuzzer's
+// (every level drawn, then the input's script of edits, with the harness's
+// checks; and the quick pass most fuzzed inputs get), the formats fuzzer's
+// and the level pack fuzzer's. Each fault found has a focused test of its own.
 
+#include "fuzz/FormatsInput.h"
+#include "fuzz/ImageInput.h"
 #include "fuzz/ImageScript.h"
+#include "fuzz/PackInput.h"
 #include "gfx/FastDIB.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace zq {
@@ -39,44 +44,77 @@ std::vector<fs::path> filesIn(const fs::path& dir)
 
 const fs::path kFuzzDir = fs::path(ZELQUOR_SOURCE_DIR) / "fuzz";
 
-TEST(FuzzCorpusTest, EverySeedRunsCleanly)
+TEST(FuzzCorpusTest, EveryImageSeedRunsCleanly)
 {
     const auto files = filesIn(kFuzzDir / "corpus");
     ASSERT_GE(files.size(), 10u);
     for (const auto& file : files) {
         const auto bytes = readFile(file);
-        ASSERT_GT(bytes.size(), kImageSize) << file << ": a seed holds an image and a script";
         EXPECT_EQ(fuzz::runImageScript(bytes), "") << file;
+        EXPECT_EQ(fuzz::runImageScript(bytes, fuzz::Survey::Once), "") << file;
     }
 }
 
-TEST(FuzzCorpusTest, EveryKeptReproducerRunsCleanly)
+TEST(FuzzCorpusTest, EveryFormatsSeedRunsCleanly)
 {
-    for (const auto& file : filesIn(kFuzzDir / "regressions")) {
-        EXPECT_EQ(fuzz::runImageScript(readFile(file)), "") << file;
-        EXPECT_EQ(fuzz::runImageScript(readFile(file), fuzz::Survey::None), "") << file;
+    const auto files = filesIn(kFuzzDir / "corpus-formats");
+    ASSERT_FALSE(files.empty());
+    for (const auto& file : files)
+        EXPECT_EQ(fuzz::runFormatsInput(readFile(file)), "") << file;
+}
+
+TEST(FuzzCorpusTest, EveryPackSeedRunsCleanly)
+{
+    const auto files = filesIn(kFuzzDir / "corpus-packs");
+    ASSERT_FALSE(files.empty());
+    for (const auto& file : files) {
+        const auto bytes = readFile(file);
+        EXPECT_EQ(fuzz::runPackInput({reinterpret_cast<const char*>(bytes.data()), bytes.size()}), "") << file;
     }
 }
 
-TEST(FuzzCorpusTest, ShortAndEmptyInputsAreZeroPaddedImages)
+// The compact form gives back the image and script it was written from: runs
+// of changed bytes, a long fill, and a change at the image's last byte.
+TEST(FuzzCorpusTest, CompactInputsGiveTheirImageAndScript)
+{
+    GameImage image = fuzz::sampleImage();
+    for (std::size_t i = 100; i < 400; i += 3)
+        image.set(i, std::uint8_t(image.get(i) + 1));
+    for (std::size_t i = 20000; i < 21000; ++i)
+        image.set(i, 0xA5);
+    image.set(kImageSize - 1, std::uint8_t(image.get(kImageSize - 1) ^ 0xFF));
+    const std::vector<std::uint8_t> script = {fuzz::OpSelectLevel, 5, fuzz::OpRender, 7};
+    const auto input = fuzz::compactInput(image, script);
+    ASSERT_LT(input.size(), 1000u);
+    GameImage read;
+    const auto rest = fuzz::readImageInput(input, read);
+    EXPECT_TRUE(read == image);
+    EXPECT_TRUE(std::ranges::equal(rest, script));
+}
+
+TEST(FuzzCorpusTest, ShortAndEmptyInputsAreCompactInputs)
 {
     EXPECT_EQ(fuzz::runImageScript({}), "");
     const std::vector<std::uint8_t> few(100, 0xFF);
     EXPECT_EQ(fuzz::runImageScript(few), "");
+    EXPECT_EQ(fuzz::runImageScript(few, fuzz::Survey::Once), "");
 }
 
 // Every operation once, with arguments at or past their limits, on an image
-// of zeros (every level full-width and empty, no bubble group ends).
+// of zeros given whole (every level full-width and empty, no bubble group
+// ends).
 TEST(FuzzCorpusTest, EveryOperationRunsOnAnImageOfZeros)
 {
-    std::vector<std::uint8_t> input(kImageSize, 0);
-    for (int op = 0; op < fuzz::OpCount; ++op) {
-        input.push_back(std::uint8_t(op));
-        for (int i = 0; i < 6; ++i)
-            input.push_back(std::uint8_t(0x80 + i));
+    for (int first = 0; first < fuzz::OpCount; first += int(fuzz::kMaxOps)) {
+        std::vector<std::uint8_t> input(kImageSize, 0);
+        for (int op = first; op < std::min(first + int(fuzz::kMaxOps), int(fuzz::OpCount)); ++op) {
+            input.push_back(std::uint8_t(op));
+            for (int i = 0; i < 6; ++i)
+                input.push_back(std::uint8_t(0x80 + i));
+        }
+        for (const fuzz::Survey survey : {fuzz::Survey::Draw, fuzz::Survey::None, fuzz::Survey::Once})
+            EXPECT_EQ(fuzz::runImageScript(input, survey), "") << "from operation " << first;
     }
-    EXPECT_EQ(fuzz::runImageScript(input), "");
-    EXPECT_EQ(fuzz::runImageScript(input, fuzz::Survey::None), "");
 }
 
 // A 2 x 1 bitmap header whose height field is given; 24 bits per pixel.

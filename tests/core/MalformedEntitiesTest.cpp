@@ -10,6 +10,7 @@
 #include "entities/Items.h"
 #include "files/Clipboard.h"
 #include "image/LevelData.h"
+#include "render/LevelScene.h"
 #include "render/Palette.h"
 #include "tools/Airflow.h"
 #include "tools/CanvasTools.h"
@@ -191,10 +192,8 @@ struct Scene {
     const GameImage& image;
     CellCodeTables codes;
     CurrentLevel level;
-    LevelRenderer renderer;
+    LevelScene pass;
     Picture picture;
-    AirflowRecord airflow;
-    FlowMap flow;
     EnemySlotView enemies{};
 
     explicit Scene(const GameImage& i)
@@ -206,20 +205,11 @@ struct Scene {
     {
         level = decodeLevel(image, levelIndex);
         enemies = decodeEnemies(image, levelIndex);
-        const int q = itemPlacementState(image, levelIndex, level.record.mirrored);
         const RenderTarget target{image, level, codes, picture.dib};
-        ComposeHooks hooks;
-        hooks.editEnemies = hooks.editItems = hooks.editAirflow = true;
-        hooks.enemyOverlay = [&] { drawEnemyOverlay(picture.dib, enemies, level.ink); };
-        hooks.itemOverlay = [&] { drawItemOverlay(picture.dib, itemByte(image, levelIndex), q); };
-        hooks.airflowDecode = [&] { decodeAirflow(image, levelIndex, renderer.wallMap, airflow, flow); };
-        hooks.airflowOverlay = [&] {
-            drawAirflowOverlay(renderer, target, flow);
-            for (int area = 0; area <= airflow.n; ++area)
-                drawAreaHighlight(renderer, target, airflow, area);
-        };
-        renderer.drawBorder(target);
-        renderer.compose(target, hooks);
+        pass.draw(target, Overlays{true, true, true}, 0);
+        for (int area = 0; area <= pass.airflow.n; ++area)
+            drawAreaHighlight(pass.renderer, target, pass.airflow, area);
+        const int q = itemPlacementState(image, levelIndex, level.record.mirrored);
         EXPECT_GE(q, 0);
         EXPECT_LE(q, 3);
     }
@@ -248,8 +238,8 @@ TEST(MalformedWholeImageTest, ImagesOfOneByteOrOfNoiseDecodeAndDrawEveryLevel)
             scene.show(level);
             ASSERT_LE(scene.level.record.offset + scene.level.record.size(),
                       off::LevelRecords + kLevelCount * kFullRecordSize);
-            ASSERT_LE(scene.airflow.n, 15);
-            for (std::uint8_t cell : scene.flow.cells)
+            ASSERT_LE(scene.pass.airflow.n, 15);
+            for (std::uint8_t cell : scene.pass.flow.cells)
                 ASSERT_EQ(cell & 0x1F, 0);
             for (const EnemySlot& s : scene.enemies)
                 ASSERT_LE(s.type, kEmptyEnemyType);

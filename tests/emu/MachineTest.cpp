@@ -102,6 +102,25 @@ TEST(RomTest, OtherSizesAreRefused)
     EXPECT_EQ(m.peek(0x100), 0x3C);
 }
 
+// Bytes that would land in the ROM or past 0xFFFF are dropped, never wrapped.
+TEST(RomTest, WritesIntoRamStopAtTheRomAndTheTopOfMemory)
+{
+    Machine48 m;
+    const std::vector<std::uint8_t> rom(kRomSize, 0x3C);
+    ASSERT_TRUE(m.loadRom(rom));
+    const std::vector<std::uint8_t> bytes = {1, 2, 3, 4};
+    m.writeRam(0x3FFE, bytes);
+    m.writeRam(0xFFFE, bytes);
+    m.writeRam(0x0000, bytes);
+    EXPECT_EQ(m.peek(0x3FFF), 0x3C);
+    EXPECT_EQ(m.peek(0x4000), 3);
+    EXPECT_EQ(m.peek(0x4001), 4);
+    EXPECT_EQ(m.peek(0x4002), 0);
+    EXPECT_EQ(m.peek(0xFFFE), 1);
+    EXPECT_EQ(m.peek(0xFFFF), 2);
+    EXPECT_EQ(m.peek(0x0000), 0x3C);
+}
+
 // EAR goes high at a fixed T-state; the asked T-states must never go back.
 class StepEar : public EarSource {
 public:

@@ -11,7 +11,7 @@
 #include "image/GameImage.h"
 #include "image/LayoutGrid.h"
 #include "image/LevelData.h"
-#include "render/Renderer.h"
+#include "render/LevelScene.h"
 #include "tests/TestImages.h"
 
 #include <gtest/gtest.h>
@@ -86,17 +86,6 @@ private:
     std::uint8_t drawn_ = 0;
 };
 
-inline void editorPicture(const GameImage& image, int levelIndex, TFastDIB& picture)
-{
-    const CurrentLevel level = decodeLevel(image, levelIndex);
-    const CellCodeTables codes;
-    picture.SetSize(kLevelPictureWidth, kLevelPictureHeight, 32);
-    LevelRenderer renderer;
-    const RenderTarget target{image, level, codes, picture};
-    renderer.drawBorder(target);
-    renderer.compose(target, ComposeHooks{});
-}
-
 // Checks the machine's screen below the top band against the editor's level
 // picture of the level the viewer says it shows.
 inline void expectLevelShown(Viewer& viewer, const GameImage& image, int levelIndex)
@@ -105,7 +94,7 @@ inline void expectLevelShown(Viewer& viewer, const GameImage& image, int levelIn
     ASSERT_EQ(m.peek(kViewLevel), levelIndex);
     TFastDIB expected;
     TFastDIB screen;
-    editorPicture(image, levelIndex, expected);
+    ASSERT_TRUE(drawLevelPicture(image, levelIndex, zq::EditMode::Blocks, 1, expected));
     m.renderScreen(screen);
     int differing = 0;
     std::string first;
