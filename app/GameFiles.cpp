@@ -5,6 +5,7 @@
 #include "app/RomSetting.h"
 #include "emu/TapeLoader.h"
 #include "files/FileKind.h"
+#include "files/Snapshot.h"
 #include "files/SnapshotFormats.h"
 
 #include <span>
@@ -109,6 +110,24 @@ std::optional<std::vector<std::uint8_t>> readGameFile(const QString& name, Dialo
     }
     dialogs.message("File size incorrect");
     return std::nullopt;
+}
+
+std::optional<std::vector<std::uint8_t>> readGameFileOf(const QString& name, const GameImage& held, Dialogs& dialogs)
+{
+    std::optional<std::vector<std::uint8_t>> bytes = readGameFile(name, dialogs);
+    if (!bytes)
+        return std::nullopt;
+    switch (checkSnapshot(std::uint64_t(bytes->size()), *bytes, held)) {
+    case OpenCheck::WrongSize:
+        dialogs.message("File size incorrect");
+        return std::nullopt;
+    case OpenCheck::NotTheGame:
+        dialogs.message("File selected is not a Zelquor snapshot");
+        return std::nullopt;
+    case OpenCheck::Ok:
+        break;
+    }
+    return bytes;
 }
 
 } // namespace zq

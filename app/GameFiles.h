@@ -15,6 +15,7 @@
 namespace zq {
 
 class Dialogs;
+class GameImage;
 
 inline constexpr const char* kGameFileFilters =
     "ZX Spectrum snapshots and tapes (*.sna *.z80 *.szx *.tap *.tzx);;"
@@ -31,5 +32,10 @@ std::optional<QByteArray> readShowingErrors(const QString& name, const std::func
 // bytes of the decoded or loaded machine for the other kinds. Nothing when
 // the file was refused or the load cancelled; the user has been told why.
 std::optional<std::vector<std::uint8_t>> readGameFile(const QString& name, Dialogs& dialogs);
+
+// readGameFile, then the checks Open makes against the game held: "File
+// size incorrect" or "File selected is not a Zelquor snapshot" and nothing
+// when they fail.
+std::optional<std::vector<std::uint8_t>> readGameFileOf(const QString& name, const GameImage& held, Dialogs& dialogs);
 
 } // namespace zq

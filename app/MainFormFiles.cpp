@@ -69,21 +69,11 @@ void TForm1::Open1Click()
 void TForm1::openFile(const QString& name)
 {
     finishDrags();
-    const std::optional<std::vector<std::uint8_t>> bytes = readGameFile(name, *dialogs_);
-    if (!bytes)
-        return;
     // The signature is compared with the game held, as it always was: once
     // the user's own game is open, its snapshots open too.
-    switch (checkSnapshot(std::uint64_t(bytes->size()), *bytes, document_.image())) {
-    case OpenCheck::WrongSize:
-        dialogs_->message("File size incorrect");
+    const std::optional<std::vector<std::uint8_t>> bytes = readGameFileOf(name, document_.image(), *dialogs_);
+    if (!bytes)
         return;
-    case OpenCheck::NotTheGame:
-        dialogs_->message("File selected is not a Zelquor snapshot");
-        return;
-    case OpenCheck::Ok:
-        break;
-    }
     openImage(QStringLiteral("Open"), *bytes);
     document_.markSaved(QFileInfo(name).absoluteFilePath());
     recentFiles_.add(name);

@@ -167,19 +167,9 @@ void TForm1::CompareWith1Click()
     const QString name = dialogs_->openFileName("Compare With", kGameFileFilters, ".");
     if (name.isEmpty())
         return;
-    const std::optional<std::vector<std::uint8_t>> bytes = readGameFile(name, *dialogs_);
+    const std::optional<std::vector<std::uint8_t>> bytes = readGameFileOf(name, document_.image(), *dialogs_);
     if (!bytes)
         return;
-    switch (checkSnapshot(std::uint64_t(bytes->size()), *bytes, document_.image())) {
-    case OpenCheck::WrongSize:
-        dialogs_->message("File size incorrect");
-        return;
-    case OpenCheck::NotTheGame:
-        dialogs_->message("File selected is not a Zelquor snapshot");
-        return;
-    case OpenCheck::Ok:
-        break;
-    }
     comparison_ = std::make_unique<GameImage>();
     openSnapshot(*comparison_, *bytes);
     comparisonName_ = QFileInfo(name).fileName();
