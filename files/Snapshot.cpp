@@ -32,9 +32,8 @@ void writeRomSwapRoutine(GameImage& image)
     std::ranges::copy(kRomSwapRoutine, image.view(off::RomSwap, kRomSwapSize).begin());
 }
 
-std::vector<std::uint8_t> save128(const GameImage& image)
+void save128(const GameImage& image, std::vector<std::uint8_t>& file)
 {
-    std::vector<std::uint8_t> file;
     file.reserve(kSnapshot128Size);
     file.assign(image.bytes().begin(), image.bytes().end());
     const std::uint16_t pc = addr::RomSwap;
@@ -43,13 +42,26 @@ std::vector<std::uint8_t> save128(const GameImage& image)
     file.push_back(0x00); // port 0x7FFD: bank 0 at 0xC000, ROM 0, normal screen, unlocked
     file.push_back(0x00); // TR-DOS ROM not paged
     file.resize(kSnapshot128Size, 0x00); // banks 1, 3, 4, 6, 7
+}
+
+std::vector<std::uint8_t> save128(const GameImage& image)
+{
+    std::vector<std::uint8_t> file;
+    save128(image, file);
     return file;
+}
+
+void export128(GameImage& image, std::vector<std::uint8_t>& file)
+{
+    writeRomSwapRoutine(image);
+    save128(image, file);
 }
 
 std::vector<std::uint8_t> export128(GameImage& image)
 {
-    writeRomSwapRoutine(image);
-    return save128(image);
+    std::vector<std::uint8_t> file;
+    export128(image, file);
+    return file;
 }
 
 std::string forceExtension(std::string path, std::string_view ext)

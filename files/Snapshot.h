@@ -88,10 +88,13 @@ void writeRomSwapRoutine(GameImage& image);
 // TR-DOS not paged (00), then banks 1, 3, 4, 6 and 7 filled with zeros.
 // It only starts properly when the image holds the ROM swap routine.
 std::vector<std::uint8_t> save128(const GameImage& image);
+// The same into `file`, whose memory is reused: for callers that write many.
+void save128(const GameImage& image, std::vector<std::uint8_t>& file);
 
 // The 128K export: writes the ROM swap routine into the image (where it
 // stays, so a later 48K save carries it too) and returns save128(image).
 std::vector<std::uint8_t> export128(GameImage& image);
+void export128(GameImage& image, std::vector<std::uint8_t>& file);
 
 // Forces the extension ext (".sna", ".tap") onto a path chosen in a save
 // dialog. Only the file name part (after the last '/') is looked at: if it

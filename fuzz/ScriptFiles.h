@@ -27,6 +27,15 @@ inline bool zeroFrom(std::span<const std::uint8_t> bytes, std::size_t at)
            std::memcmp(bytes.data() + at, zeros.data(), bytes.size() - at) == 0;
 }
 
+// The file an operation writes: 128K files are past the size the sanitizer
+// allocator keeps pooled, so a fresh one each time would be mapped, faulted
+// in and unmapped again for every input.
+inline std::vector<std::uint8_t>& fileBuffer()
+{
+    static auto* file = new std::vector<std::uint8_t>;
+    return *file;
+}
+
 inline bool Session::validTapeBlocks(std::span<const std::uint8_t> tape)
 {
     std::size_t at = 0;
@@ -56,7 +65,8 @@ inline void Session::writeFiles(int which, const GameImage& before)
         break;
     }
     case 1: {
-        const auto file = export128(image_);
+        std::vector<std::uint8_t>& file = fileBuffer();
+        export128(image_, file);
         expectWritesWithin(before, {{off::RomSwap, kRomSwapSize}}, "128K export");
         if (file.size() != kSnapshot128Size ||
             !std::ranges::equal(std::span(file).first(kImageSize), image_.bytes()) ||
@@ -91,7 +101,11 @@ inline void Session::openOp(Reader& in)
     }
     if (!firstFileOp(FileOp::Open))
         return;
-    std::vector<std::uint8_t> file = kind == 1 ? save128(image_) : save48(image_);
+    std::vector<std::uint8_t>& file = fileBuffer();
+    if (kind == 1)
+        save128(image_, file);
+    else
+        file.assign(image_.bytes().begin(), image_.bytes().end());
     if (kind == 2)
         file.resize(length, 0x00);
     const std::uint64_t claimed = kind == 3 ? kSnapshot128Size : file.size();

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The sanitizer stage: builds everything (editor, tests, tools) with
 # AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, runs the
-# whole CTest suite under them, then builds the fuzzer with clang and runs it
-# for a minute from the seed corpus. Exits non-zero on any failure or any
-# sanitizer report.
+# whole CTest suite under them, then builds the fuzzers with clang and runs
+# each from its seed corpus, for a minute (images and edits) or 20 seconds
+# (file formats, level packs), on every core. Exits non-zero on any failure
+# or any sanitizer report.
 #
 # Environment: ZELQUOR_ASAN_DIR (default build-asan), ZELQUOR_FUZZ_DIR
 # (default build-fuzz), ZELQUOR_FUZZ_SECONDS (default 60, 0 skips the run),
@@ -11,7 +12,7 @@
 # timed run; its seeds always run), ZELQUOR_FORMATS_FUZZ_TIMEOUT (seconds one
 # input of the formats fuzzer may take before it counts as a hang, default
 # 10), ZELQUOR_PACKS_FUZZ_SECONDS (the level pack fuzzer, default 20, 0 skips
-# it), ZELQUOR_JOBS (default 2).
+# it), ZELQUOR_JOBS (build jobs and fuzzer processes, default 2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -60,6 +61,29 @@ check_logs() {
     return $found
 }
 
+# A timed fuzzer run on every core the stage may use ($jobs processes with
+# their own random seeds, side by side for the same time, on one corpus
+# folder: each takes in the others' finds as it goes). Prints each process's
+# last lines and the sum of the inputs run; fails when any process failed.
+#   fuzz_on_every_core NAME SECONDS FUZZER ARGS... CORPUS
+fuzz_on_every_core() {
+    local name=$1 seconds=$2 pids=() failed=0 total=0 i runs
+    shift 2
+    for ((i = 0; i < jobs; ++i)); do
+        "$@" -max_total_time="$seconds" -seed=$((i + 1)) -print_final_stats=1 >"$work/$name-$i.log" 2>&1 &
+        pids+=($!)
+    done
+    for ((i = 0; i < jobs; ++i)); do
+        wait "${pids[$i]}" || failed=1
+        echo "--- $name fuzzer, process $((i + 1)) of $jobs"
+        tail -n 60 "$work/$name-$i.log"
+        runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$name-$i.log")
+        total=$((total + ${runs:-0}))
+    done
+    echo "== $name fuzzer: $total inputs in $seconds s on $jobs processes"
+    return $failed
+}
+
 echo "== Sanitizer build (g++, address + undefined) in $asan_dir"
 sanitizers="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
 cmake -S . -B "$asan_dir" -G Ninja \
@@ -98,9 +122,8 @@ if ((fuzz_seconds > 0)) && command -v clang++ >/dev/null &&
     # the compact form (patches on the sample image).
     "$fuzzer" -runs=0 -max_len=65536 "${seeds[@]}" || status=1
     if ((status == 0)); then
-        ZELQUOR_FUZZ_SURVEY=mixed "$fuzzer" -max_len=4096 -max_total_time="$fuzz_seconds" -timeout=30 \
-            -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/" "${seeds[@]}" ||
-            status=1
+        ZELQUOR_FUZZ_SURVEY=mixed fuzz_on_every_core image "$fuzz_seconds" "$fuzzer" -max_len=4096 -timeout=30 \
+            -artifact_prefix="$fuzz_dir/artifacts/" "${seeds[@]}" || status=1
     fi
     # The .z80/.szx/.tap/.tzx readers and the tape load, from their own corpus:
     # the seeds once, then the timed run. An input that takes longer than the
@@ -113,14 +136,14 @@ if ((fuzz_seconds > 0)) && command -v clang++ >/dev/null &&
         "${formats[@]}" -runs=0 "$work/corpus-formats" || status=1
     fi
     if ((status == 0 && formats_seconds > 0)); then
-        "${formats[@]}" -max_total_time="$formats_seconds" -print_final_stats=1 "$work/corpus-formats" || status=1
+        fuzz_on_every_core formats "$formats_seconds" "${formats[@]}" "$work/corpus-formats" || status=1
     fi
     # The level pack reader and Apply, from their own corpus and dictionary.
     if ((status == 0 && packs_seconds > 0)); then
         mkdir -p "$work/corpus-packs"
         cp fuzz/corpus-packs/* "$work/corpus-packs/"
-        "$fuzz_dir/fuzz/zelquor-fuzz-packs" -dict=fuzz/pack.dict -max_len=131072 -max_total_time="$packs_seconds" \
-            -timeout=30 -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/" "$work/corpus-packs" || status=1
+        fuzz_on_every_core packs "$packs_seconds" "$fuzz_dir/fuzz/zelquor-fuzz-packs" -dict=fuzz/pack.dict \
+            -max_len=131072 -timeout=30 -artifact_prefix="$fuzz_dir/artifacts/" "$work/corpus-packs" || status=1
     fi
     check_logs || status=1
     if ((status)); then
