@@ -233,6 +233,7 @@ TEST(MalformedWholeImageTest, ImagesOfOneByteOrOfNoiseDecodeAndDrawEveryLevel)
     }
     for (const auto& [what, image] : images) {
         SCOPED_TRACE(what);
+        const GameImage before = image;
         Scene scene(image);
         for (int level = 0; level < kLevelCount; ++level) {
             scene.show(level);
@@ -247,6 +248,7 @@ TEST(MalformedWholeImageTest, ImagesOfOneByteOrOfNoiseDecodeAndDrawEveryLevel)
             ASSERT_GE(bubble.spare, 0);
             ASSERT_LE(bubble.type, 5);
         }
+        EXPECT_TRUE(image == before) << "drawing wrote into the image";
     }
 }
 
