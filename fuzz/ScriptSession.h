@@ -189,7 +189,7 @@ private:
     void decodeLevelData(int levelIndex, int area = -1)
     {
         decodeState(levelIndex);
-        scene_.renderer.wallMap.rebuild(image_, level_.record, codes_);
+        scene_.renderer.wallMap.rebuild(image_, level_.record);
         decodeAirflow(image_, levelIndex, scene_.renderer.wallMap, scene_.airflow, scene_.flow);
         checkFlowMap();
         drawEnemyOverlay(buf_.levelPicture, enemies_, level_.ink);
@@ -270,7 +270,7 @@ private:
             return;
         }
         if (survey_ != Survey::Draw) {
-            scene_.renderer.wallMap.rebuild(image_, level_.record, codes_);
+            scene_.renderer.wallMap.rebuild(image_, level_.record);
             return;
         }
         const RenderTarget t = target();

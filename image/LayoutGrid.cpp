@@ -40,10 +40,8 @@ WallMap::WallMap()
     std::fill(cells_.begin() + 2 * kScreenCols, cells_.end(), kOpen);
 }
 
-// Every redraw rebuilds the map: the record's bits are read in order, bit
-// columns x r + c (most significant first) for cell (r, c), which is the
-// cell code the tables give.
-void WallMap::rebuild(const GameImage& image, const LevelRecord& record, const CellCodeTables&)
+// Every redraw rebuilds the map, reading the record's bits in order.
+void WallMap::rebuild(const GameImage& image, const LevelRecord& record)
 {
     std::fill(cells_.begin() + 2 * kScreenCols, cells_.end(), kOpen);
     const int columns = CellCodeTables::columns(record.mirrored);

@@ -71,7 +71,9 @@ public:
     static bool isWallByte(std::uint8_t byte) { return (byte & 0x38) != 0; }
     bool isWall(int x, int y) const { return isWallByte(at(x, y)); }
 
-    void rebuild(const GameImage& image, const LevelRecord& record, const CellCodeTables& codes);
+    // Bit columns x r + c of the record (most significant first) is cell
+    // (r, c), the order CellCodeTables gives the cell codes in.
+    void rebuild(const GameImage& image, const LevelRecord& record);
 
     const std::array<std::uint8_t, kScreenCols * kScreenRows>& cells() const { return cells_; }
 

@@ -203,7 +203,7 @@ void LevelRenderer::drawBorder(const RenderTarget& t)
 
 void LevelRenderer::drawGrid(const RenderTarget& t)
 {
-    wallMap.rebuild(t.image, t.level.record, t.codes);
+    wallMap.rebuild(t.image, t.level.record);
     const bool mirrored = t.level.record.mirrored;
     const int columns = CellCodeTables::columns(mirrored);
     for (int r = 0; r < kGridRows; ++r)

@@ -11,7 +11,7 @@ namespace zq::test {
 inline WallMap wallsOf(const GameImage& image, int levelIndex = 0)
 {
     WallMap walls;
-    walls.rebuild(image, findLevelRecord(image, levelIndex), CellCodeTables{});
+    walls.rebuild(image, findLevelRecord(image, levelIndex));
     return walls;
 }
 

@@ -224,9 +224,8 @@ TEST(LayoutGridTest, ToggleTwiceRestoresEveryByte)
 TEST(WallMapTest, EmptyLayoutHasOnlySideWallsAndTheTopWall)
 {
     GameImage image;
-    const CellCodeTables codes;
     WallMap map;
-    map.rebuild(image, findLevelRecord(image, 0), codes);
+    map.rebuild(image, findLevelRecord(image, 0));
     for (int x = 0; x < 32; ++x) {
         const bool gap = (x >= 9 && x <= 12) || (x >= 19 && x <= 22);
         EXPECT_EQ(map.at(x, 0), gap ? 0x00 : 0xFF);
@@ -247,7 +246,7 @@ TEST(WallMapTest, MirroredBlockAppearsOnBothSides)
     const LevelRecord rec = findLevelRecord(image, 0);
     toggleCell(image, rec.offset, codes.code(true, 5, 0));
     WallMap map;
-    map.rebuild(image, rec, codes);
+    map.rebuild(image, rec);
     EXPECT_EQ(map.at(2, 7), WallMap::kWall);
     EXPECT_EQ(map.at(29, 7), WallMap::kWall);
     EXPECT_EQ(map.at(3, 7), WallMap::kOpen);
@@ -256,7 +255,7 @@ TEST(WallMapTest, MirroredBlockAppearsOnBothSides)
 
     // A later rebuild of another layout leaves nothing behind.
     toggleCell(image, rec.offset, codes.code(true, 5, 0));
-    map.rebuild(image, rec, codes);
+    map.rebuild(image, rec);
     EXPECT_EQ(map.at(2, 7), WallMap::kOpen);
 }
 

@@ -132,7 +132,7 @@ TEST(MalformedAirflowTest, HostileRecordsDecodeFromTheirOwnBytesAndEncodeBackExa
     const GameImage base = defaultImage();
     const WallMap walls = [&] {
         WallMap w;
-        w.rebuild(base, findLevelRecord(base, 0), CellCodeTables{});
+        w.rebuild(base, findLevelRecord(base, 0));
         return w;
     }();
     for (const HostileRecord& hostile : hostileRecords()) {
@@ -189,7 +189,7 @@ TEST(MalformedAirflowTest, GapSetsThirteenToFifteenLeaveTheGapsAsTheyAre)
 {
     const GameImage image = defaultImage();
     WallMap walls;
-    walls.rebuild(image, findLevelRecord(image, 0), CellCodeTables{});
+    walls.rebuild(image, findLevelRecord(image, 0));
     AirflowRecord plain;
     FlowMap plainFlow;
     buildFlowMap(walls, plain, plainFlow); // set 0: the default directions
