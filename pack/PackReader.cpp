@@ -32,6 +32,14 @@ public:
     bool unused(const Json& v, const std::string& path, PackUnused& unused);
     bool pack(const Json& root, LevelPack& pack);
 
+private:
+    // The unused bytes read so far: no game has more than its memory, and a
+    // short "fill" must not make a small file take gigabytes.
+    bool countUnused(std::size_t count, const std::string& path);
+    std::size_t unusedTotal_ = 0;
+
+public:
+
     template <typename T, typename ReadOne>
     bool list(const Json& root, std::string_view key, std::vector<T>& out, ReadOne readOne)
     {
@@ -280,13 +288,21 @@ bool Reader::unused(const Json& v, const std::string& path, PackUnused& u)
         return false;
     u.address = std::uint16_t(at);
     if (const Json* bytes = member(v, "bytes"))
-        return hex(*bytes, "bytes", path, 0, kMemorySize, u.bytes);
+        return hex(*bytes, "bytes", path, 0, kMemorySize, u.bytes) && countUnused(u.bytes.size(), path);
     const Json *fill = nullptr, *length = nullptr;
     int byte = 0, count = 0;
     if (!required(v, "fill", path, fill) || !value(*fill, "fill", path, 255, byte) || !required(v, "length", path, length) ||
-        !number(*length, "length", path, 1, int(kMemorySize), count))
+        !number(*length, "length", path, 1, int(kMemorySize), count) || !countUnused(std::size_t(count), path))
         return false;
     u.bytes.assign(std::size_t(count), std::uint8_t(byte));
+    return true;
+}
+
+bool Reader::countUnused(std::size_t count, const std::string& path)
+{
+    unusedTotal_ += count;
+    if (unusedTotal_ > kMemorySize)
+        return fail(path, "more unused bytes in all than the " + std::to_string(kMemorySize) + " of the game's memory");
     return true;
 }
 

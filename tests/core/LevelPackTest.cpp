@@ -148,6 +148,11 @@ TEST(LevelPackTest, RefusedPacksChangeNothing)
     second.airflow = readPackLevel(original, 0).airflow; // level 2 uses level 1's record
     shared.levels.push_back(second);
 
+    // Two fills of the whole memory: more than any game holds.
+    const std::string fill = R"({"address": "0x4000", "fill": "0x00", "length": 49152}, )";
+    std::string fills = whole;
+    fills.insert(fills.find("\"unused\": [") + 11, fill + fill);
+
     struct Case {
         const char* what;
         std::string text;
@@ -163,6 +168,7 @@ TEST(LevelPackTest, RefusedPacksChangeNothing)
         {"range", std::string(whole).replace(whole.find("\"burstTime\": "), 13, "\"burstTime\": 9"), "from 0 to 255"},
         {"malformed", "{\n  \"format\": \"zelquor-level-pack\",\n  ,\n}", "line 3, column 3"},
         {"not a pack", "{\"levels\": []}", "not a level pack"},
+        {"unused fills", fills, "more unused bytes in all"},
     };
     for (const Case& c : cases) {
         GameImage target = original;
