@@ -179,10 +179,12 @@ bool sameGameData(const GameImage& a, const GameImage& b)
 std::vector<std::string> describeDifferences(const GameImage& a, const GameImage& b)
 {
     Lines out;
-    for (int i = 0; i < kLevelCount; ++i)
+    bool sameKinds = true, sameBubbles = true;
+    for (int i = 0; i < kLevelCount; ++i) {
         levelLines(a, b, i, out);
-    const bool sameKinds =
-        std::none_of(out.begin(), out.end(), [](const std::string& l) { return l.find(": kind ") != std::string::npos; });
+        sameKinds = sameKinds && isMirroredLevel(a, i) == isMirroredLevel(b, i);
+        sameBubbles = sameBubbles && packBubble(a, i) == packBubble(b, i);
+    }
     tableLines(a, b, out);
     // The mirror bitmap's 80th bit belongs to no level.
     if (sameKinds && a.get(off::MirrorBitmap + kMirrorBitmapSize - 1) != b.get(off::MirrorBitmap + kMirrorBitmapSize - 1))
@@ -190,8 +192,7 @@ std::vector<std::string> describeDifferences(const GameImage& a, const GameImage
     // The order of the bubble table and its spare bytes, when no level's
     // bubble tells the difference.
     const auto ta = a.view(off::BubbleTable, kBubbleTableSize), tb = b.view(off::BubbleTable, kBubbleTableSize);
-    if (!std::equal(ta.begin(), ta.end(), tb.begin()) &&
-        std::none_of(out.begin(), out.end(), [](const std::string& l) { return l.find(": bubble ") != std::string::npos; }))
+    if (sameBubbles && !std::equal(ta.begin(), ta.end(), tb.begin()))
         out.push_back("special bubble table: " + hexString(ta) + " -> " + hexString(tb));
     // Bytes no level or table holds (with the same kinds they lie alike).
     if (sameKinds)

@@ -201,6 +201,18 @@ TEST(LevelPackTest, DiffNamesEachChangedField)
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(expected); }))
             << expected;
     EXPECT_TRUE(describeDifferences(test::defaultImage(), test::defaultImage()).empty());
+
+    // Two entries of the bubble table swapped: every level keeps its bubble,
+    // so the table itself is named, whatever the credits say.
+    GameImage swapped = test::defaultImage();
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::uint8_t first = swapped.get(off::BubbleTable + i);
+        swapped.set(off::BubbleTable + i, swapped.get(off::BubbleTable + 2 + i));
+        swapped.set(off::BubbleTable + 2 + i, first);
+    }
+    writeCreditText(swapped, CreditField::Title, U"level 5: bubble Water");
+    const std::vector<std::string> table = describeDifferences(test::defaultImage(), swapped);
+    EXPECT_TRUE(std::any_of(table.begin(), table.end(), [](const std::string& l) { return l.starts_with("special bubble table: "); }));
 }
 
 } // namespace
