@@ -64,12 +64,14 @@ public:
 
     // Starts keeping a recovery file of the unsaved game in `folder`, and
     // offers to restore the newest one left by an editor that no longer
-    // runs. Without it (tests) the editor keeps none.
-    void startRecovery(const QString& folder);
+    // runs; true when one was restored. Without it (tests) the editor keeps
+    // none.
+    bool startRecovery(const QString& folder);
     Recovery* recovery() const { return recovery_.get(); }
     // Once the window shows the default game: recovery in `recoveryFolder`,
     // then the file the command line names (arguments as main() has them),
-    // as from a file manager (zelquor-editor game.z80).
+    // as from a file manager (zelquor-editor game.z80); after a restore that
+    // file is only put in Open Recent.
     void startSession(const QStringList& arguments, const QString& recoveryFolder);
 
     // The refresh cycle: decodes the current level and brings every control
@@ -208,7 +210,7 @@ private:
     void updateTitle();
     // A file written by a save: the document is that file's now.
     void savedAs(const QString& name);
-    void offerLeftover();
+    bool offerLeftover();
     void setTabOrder();
     void creditChange(CreditField field, QLineEdit* edit);
     void storeAttribute(EditStep& step);

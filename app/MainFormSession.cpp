@@ -76,39 +76,51 @@ void TForm1::ClearRecent1Click()
     recentFiles_.clear();
 }
 
-void TForm1::startRecovery(const QString& folder)
+bool TForm1::startRecovery(const QString& folder)
 {
     recovery_ = std::make_unique<Recovery>(document_, folder);
     connect(recovery_.get(), &Recovery::message, this, &TForm1::setStatusText);
     recovery_->start();
-    offerLeftover();
+    return offerLeftover();
 }
 
 void TForm1::startSession(const QStringList& arguments, const QString& recoveryFolder)
 {
-    startRecovery(recoveryFolder);
-    if (arguments.size() > 1)
-        openFile(arguments.at(1));
+    const bool restored = startRecovery(recoveryFolder);
+    if (arguments.size() < 2)
+        return;
+    // Opening would mark the document saved, and the restored game, kept
+    // only in the history then, would be lost at the next exit: the named
+    // file waits in Open Recent instead.
+    if (restored) {
+        const QString name = QFileInfo(arguments.at(1)).absoluteFilePath();
+        recentFiles_.add(name);
+        setStatusText(QStringLiteral("The unsaved game was restored; %1 is in Open Recent").arg(QFileInfo(name).fileName()));
+        return;
+    }
+    openFile(arguments.at(1));
 }
 
-void TForm1::offerLeftover()
+bool TForm1::offerLeftover()
 {
     std::optional<Recovery::Leftover> leftover = recovery_->takeLeftover();
     if (!leftover)
-        return;
+        return false;
     const int edits = leftover->data.unsavedEdits();
     const QString question = QStringLiteral("Restore the unsaved game from %1 (%2 %3)?")
                                  .arg(QLocale().toString(leftover->savedAt(), QLocale::ShortFormat))
                                  .arg(edits)
                                  .arg(edits == 1 ? QStringLiteral("edit") : QStringLiteral("edits"));
     finishDrags();
-    if (dialogs_->ask(question)) {
+    const bool restored = dialogs_->ask(question);
+    if (restored) {
         const int level = document_.restore(leftover->data);
         showRestored(GameDocument::Restored{level, true});
         // This editor's own file holds the game before the leftover goes.
         recovery_->flush();
     }
     recovery_->discard(*leftover);
+    return restored;
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(imageBytes(d.image()), imageBytes(Editor().form->document().image()));
     }
 
-    void aFileNamedOnTheCommandLineOpensAfterTheOffer()
+    void aFileNamedOnTheCommandLineWaitsWhenAGameIsRestored()
     {
         QTemporaryDir folder;
         QTemporaryDir files;
@@ -144,16 +144,29 @@ private slots:
         named[qsizetype(off::LevelRecords)] = char(0x5A);
         writeFile(name, named);
 
-        Editor again;
-        again.dialogs->answers = {true};
-        again.form->startSession({"zelquor-editor", name}, folder.path());
-        QVERIFY(again.dialogs->calls.value(0).startsWith("ask: Restore the unsaved game from "));
-        GameDocument& d = again.form->document();
-        QCOMPARE(imageBytes(d.image()), named);
-        QCOMPARE(d.fileName(), QFileInfo(name).absoluteFilePath());
-        // The restored game is one Undo away.
-        again.form->Undo1Click();
-        QCOMPARE(d.image().get(off::LevelRecords + 100), std::uint8_t(0x11));
+        {
+            Editor again;
+            again.dialogs->answers = {true};
+            again.form->startSession({"zelquor-editor", name}, folder.path());
+            QVERIFY(again.dialogs->calls.value(0).startsWith("ask: Restore the unsaved game from "));
+            // Opening it would mark the document saved and drop the restored
+            // game's recovery file: it waits in Open Recent, and the restored
+            // game still lives after another exit.
+            QCOMPARE(again.form->document().image().get(off::LevelRecords + 100), std::uint8_t(0x11));
+            QVERIFY(again.form->statusText().contains("named.sna is in Open Recent"));
+        }
+        Editor third;
+        third.dialogs->answers = {true};
+        third.form->startSession({"zelquor-editor", name}, folder.path());
+        QCOMPARE(third.form->document().image().get(off::LevelRecords + 100), std::uint8_t(0x11));
+
+        // Nothing to restore: the named file opens.
+        QTemporaryDir none;
+        Editor opens;
+        opens.form->startSession({"zelquor-editor", name}, none.path());
+        QVERIFY(opens.dialogs->calls.isEmpty());
+        QCOMPARE(imageBytes(opens.form->document().image()), named);
+        QCOMPARE(opens.form->document().fileName(), QFileInfo(name).absoluteFilePath());
 
         // No file named: the default game, nothing asked.
         QTemporaryDir empty;
