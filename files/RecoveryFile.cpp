@@ -191,7 +191,7 @@ DecodedRecovery decodeRecovery(std::span<const std::uint8_t> file)
     const std::uint32_t count = r.u32();
     const std::uint32_t index = r.u32();
     const std::int32_t cleanIndex = std::int32_t(r.u32());
-    r.check(index <= count && cleanIndex >= -1 && cleanIndex <= std::int32_t(count));
+    r.check(count <= kMaxRecoverySteps && index <= count && cleanIndex >= -1 && cleanIndex <= std::int32_t(count));
     for (std::uint32_t i = 0; r.ok() && i < count; ++i) {
         HistoryStep step;
         step.name = r.text();

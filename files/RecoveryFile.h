@@ -37,6 +37,10 @@ inline constexpr std::uint32_t kRecoveryVersion = 1;
 // Far above what the history holds (it keeps itself near 32 MiB): a larger
 // file is refused by its size before it is read.
 inline constexpr std::uint64_t kMaxRecoverySize = 96u << 20;
+// Far above the steps the history holds (it counts at least 512 bytes a step
+// against its 32 MiB): more is a damaged file, refused before the steps are
+// read, so that a small file of empty steps cannot take gigabytes.
+inline constexpr std::uint32_t kMaxRecoverySteps = 1u << 17;
 
 struct HistoryStep {
     std::string name; // UTF-8, as the Edit menu shows it

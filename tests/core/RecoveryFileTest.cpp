@@ -103,6 +103,11 @@ TEST(RecoveryFileTest, RangesOutsideTheImageOrAnIndexPastTheStepsAreRefused)
     pastTheEnd.index = 4;
     EXPECT_EQ(decodeRecovery(encodeRecovery(pastTheEnd)).status, DecodedRecovery::Damaged);
 
+    RecoveryData tooMany = sample();
+    tooMany.steps.resize(kMaxRecoverySteps + 1);
+    tooMany.index = tooMany.cleanIndex = 0;
+    EXPECT_EQ(decodeRecovery(encodeRecovery(tooMany)).status, DecodedRecovery::Damaged);
+
     RecoveryData badLevel = sample();
     badLevel.steps[0].levelAfter = kLevelCount;
     EXPECT_EQ(decodeRecovery(encodeRecovery(badLevel)).status, DecodedRecovery::Damaged);
