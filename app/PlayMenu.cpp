@@ -148,12 +148,13 @@ void PlayMenu::fillCheckpointMenu()
     checkpointMenu_->clear();
     const std::size_t count = playWindow_ ? playWindow_->session().checkpointCount() : 0;
     checkpointMenu_->setEnabled(count > 0);
+    // Ctrl+1 .. Ctrl+9, one for each checkpoint kept.
+    static_assert(emu::PlaySession::kMaxCheckpoints <= 9);
     for (std::size_t i = 0; i < count; ++i) {
         const int index = int(i);
         QAction* a = checkpointMenu_->addAction(QString::fromStdString(playWindow_->session().checkpoint(i).name));
         a->setObjectName(QStringLiteral("Checkpoint%1").arg(index + 1));
-        if (index < kCheckpointKeys)
-            a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + index)));
+        a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + index)));
         connect(a, &QAction::triggered, this, [this, index] {
             beforeCommand_();
             openWindow().playFromCheckpoint(index);

@@ -25,8 +25,6 @@ class PlayWindow;
 class PlayMenu : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kCheckpointKeys = 9; // Ctrl+1 .. Ctrl+9
-
     // Adds the Play menu to `window`'s menu bar. `beforeCommand` runs before
     // a command that starts the game (it ends the editor's mouse strokes).
     PlayMenu(QMainWindow& window, GameDocument& document, Dialogs& dialogs, std::function<void()> beforeCommand);

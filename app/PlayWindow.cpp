@@ -15,7 +15,6 @@ namespace {
 constexpr int kFrameMs = 20;
 // Behind by more than this, the clock skips ahead instead of running on.
 constexpr qint64 kMostFramesPerTick = 5;
-constexpr int kNoticeMs = 3000;
 
 } // namespace
 

@@ -33,6 +33,8 @@ class PlayWindow : public QMainWindow {
 public:
     // Restarts on every edit come at most this often.
     static constexpr int kRestartInterval = 200; // ms
+    // Notices in the status line stay this long.
+    static constexpr int kNoticeMs = 3000;
 
     PlayWindow(const GameDocument& document, Dialogs& dialogs, QWidget* parent = nullptr);
     ~PlayWindow() override;

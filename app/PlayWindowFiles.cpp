@@ -19,12 +19,6 @@
 
 namespace zq {
 
-namespace {
-
-constexpr int kNoticeMs = 3000;
-
-} // namespace
-
 void PlayWindow::chooseRom()
 {
     const QString name = dialogs_.openFileName("Choose a 48K ROM", "ZX Spectrum 48K ROM (*.rom *.bin);;All files (*)", ".");

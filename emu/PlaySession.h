@@ -83,7 +83,6 @@ public:
     // frames before now (or the oldest kept). The states after it are
     // dropped. False when there is nothing to go back to.
     bool rewind();
-    std::size_t rewindDepth() const { return rewindCount_; }
 
     // "mm:ss" of a frame count.
     static std::string gameTime(std::uint64_t frames);
