@@ -71,6 +71,8 @@ public:
     MachineView* view() const { return view_; }
     // How many times the game was started from the document.
     int starts() const { return starts_; }
+    // Whether the frame clock runs (shown, not paused, a ROM loaded).
+    bool running() const { return frameTimer_.isActive(); }
 
 signals:
     void pausedChanged(bool paused);
