@@ -123,6 +123,13 @@ void PlayWindow::documentChanged()
     restartTimer_.start(int(std::max<qint64>(0, kRestartInterval - since)));
 }
 
+void PlayWindow::setEditMode(emu::EditMode mode)
+{
+    session_.setEditMode(mode);
+    if (mode == emu::EditMode::Live)
+        session_.documentChanged(document_.image());
+}
+
 void PlayWindow::resetSpectrum()
 {
     if (loadRom())
@@ -193,8 +200,9 @@ void PlayWindow::tick()
         framesRun_ = due - kMostFramesPerTick;
     if (due <= framesRun_)
         return;
-    // Live, a stroke still being drawn reaches the game as it goes.
-    if (session_.editMode() == emu::EditMode::Live)
+    // Live, a stroke still being drawn reaches the game as it goes (a
+    // finished step tells documentChanged).
+    if (session_.editMode() == emu::EditMode::Live && document_.stepOpen())
         session_.documentChanged(document_.image());
     for (; framesRun_ < due; ++framesRun_) {
         session_.runFrame();

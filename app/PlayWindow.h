@@ -49,7 +49,8 @@ public:
     // or when the last start is kRestartInterval ms old; several requests in
     // that time make one) or the changed bytes written into the game.
     void documentChanged();
-    void setEditMode(emu::EditMode mode) { session_.setEditMode(mode); }
+    // Live, the edits made before reach the game at once.
+    void setEditMode(emu::EditMode mode);
 
     // The ROM from address 0, RAM cleared.
     void resetSpectrum();

@@ -85,6 +85,31 @@ private slots:
         action(e, "RestartOnEdit1")->trigger();
     }
 
+    void liveEditsReachTheRunningGame()
+    {
+        Editor e;
+        action(e, "PlayGame1")->trigger();
+        PlayWindow* play = e.form->playWindow();
+        QTRY_VERIFY(play->machine().frameCount() > 10);
+        // An edit made before Live Edits is checked reaches the game with it.
+        e.poke(off::LevelRecords, 0x5A);
+        QVERIFY(play->machine().peek(addr::LevelRecords) != 0x5A);
+        action(e, "LiveEdits1")->trigger();
+        QCOMPARE(play->machine().peek(addr::LevelRecords), std::uint8_t(0x5A));
+        const int starts = play->starts();
+        {
+            // A stroke still being drawn reaches it as it goes.
+            EditStep stroke(e.form->document(), QStringLiteral("Draw Blocks"));
+            stroke.image().set(off::LevelRecords + 1, 0xA5);
+            QTRY_COMPARE(play->machine().peek(addr::LevelRecords + 1), std::uint8_t(0xA5));
+        }
+        // Undo too, without a restart.
+        e.form->Undo1Click();
+        QCOMPARE(play->machine().peek(addr::LevelRecords + 1), e.form->document().image().get(off::LevelRecords + 1));
+        QCOMPARE(play->starts(), starts);
+        action(e, "LiveEdits1")->trigger();
+    }
+
     void theKeysReachTheGame()
     {
         Editor e;
