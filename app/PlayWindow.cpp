@@ -94,11 +94,11 @@ void PlayWindow::playFromCheckpoint(int index)
 }
 
 // A restart asked for by an edit: the window stays as it is, and so does
-// the focus.
+// the focus. The ROM the game was started with is still in the machine.
 void PlayWindow::restartNow()
 {
     restartTimer_.stop();
-    if (!isVisible() || !loadRom())
+    if (!isVisible() || !romReady_)
         return;
     session_.restart(document_.image());
     started();
