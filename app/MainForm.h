@@ -26,6 +26,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <span>
@@ -198,7 +199,9 @@ private:
     void buildPacksMenu(QMenu* file);
     // The pack of the comparison's levels that differ, into the Levels
     // window's marks and title.
-    void updateComparison();
+    // Marks the levels that differ from the comparison game (which must be
+    // set), and returns the marks.
+    std::array<bool, kLevelCount> updateComparison();
     bool exportPack(const QString& title, const std::string& text);
     // Copy Level's one-level pack on the system clipboard, and the level
     // another editor put there after it (nothing when none did).

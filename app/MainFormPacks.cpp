@@ -68,8 +68,12 @@ void TForm1::buildPacksMenu(QMenu* file)
             updateComparison();
     });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        // Every copy anywhere comes here: only what names a level pack is
+        // read.
         const QString text = QGuiApplication::clipboard()->text();
-        if (text != copiedLevelText_ && levelFromClipboardText(text.toStdString(), document_.image()))
+        const QLatin1String format(kPackFormatName.data(), qsizetype(kPackFormatName.size()));
+        if (text.size() <= qsizetype(kMaxPackSize) && text.contains(format) && text != copiedLevelText_ &&
+            levelFromClipboardText(text.toStdString(), document_.image()))
             PasteLevel1->setEnabled(true);
     });
 }
@@ -175,8 +179,7 @@ void TForm1::CompareWith1Click()
     comparisonName_ = QFileInfo(name).fileName();
     ClearComparison1->setEnabled(true);
     AllLevels1Click();
-    updateComparison();
-    const auto marks = differingLevels(document_.image(), *comparison_);
+    const std::array<bool, kLevelCount> marks = updateComparison();
     const std::size_t count = std::size_t(std::count(marks.begin(), marks.end(), true));
     QString status = QStringLiteral("%1 %2 from %3")
                          .arg(count ? levelCount(count) : QStringLiteral("No level"), count <= 1 ? "differs" : "differ")
@@ -186,10 +189,12 @@ void TForm1::CompareWith1Click()
     setStatusText(status);
 }
 
-void TForm1::updateComparison()
+std::array<bool, kLevelCount> TForm1::updateComparison()
 {
-    if (levelsWindow_ && comparison_)
-        levelsWindow_->showComparison(comparisonName_, differingLevels(document_.image(), *comparison_));
+    const std::array<bool, kLevelCount> marks = differingLevels(document_.image(), *comparison_);
+    if (levelsWindow_)
+        levelsWindow_->showComparison(comparisonName_, marks);
+    return marks;
 }
 
 void TForm1::ClearComparison1Click()
