@@ -119,8 +119,11 @@ bool loadRom(const Parsed& p, std::vector<std::uint8_t>& rom)
 bool loadImage(const std::string& name, const Parsed& p, GameImage& image)
 {
     GameImage reference;
-    if (!loadReferenceImage(p, reference))
-        return false;
+    return loadReferenceImage(p, reference) && loadImage(name, p, reference, image);
+}
+
+bool loadImage(const std::string& name, const Parsed& p, const GameImage& reference, GameImage& image)
+{
     std::vector<std::uint8_t> bytes;
     if (!readCandidate(name, p, bytes))
         return false;

@@ -32,6 +32,9 @@ bool loadReferenceImage(const Parsed& p, GameImage& reference);
 // Reads `name` into `image` with the checks of the editor's Open; reports
 // any failure and returns false.
 bool loadImage(const std::string& name, const Parsed& p, GameImage& image);
+// The same against a reference image already loaded (a --game tape runs in
+// the emulator: commands that need the reference as well load it once).
+bool loadImage(const std::string& name, const Parsed& p, const GameImage& reference, GameImage& image);
 
 // A machine state from a snapshot file (.szx as checkpoints are saved, or
 // .sna / .z80), with the checks of the editor's Open Checkpoint.

@@ -73,14 +73,11 @@ int runPack(const Parsed& p)
                    p.value("--level") + "'");
         return kUsage;
     }
-    GameImage image;
-    if (!loadImage(p.positional[0], p, image))
+    GameImage base, image;
+    if (!loadReferenceImage(p, base) || !loadImage(p.positional[0], p, base, image))
         return kFailure;
     LevelPack pack;
     if (p.has("--changes")) {
-        GameImage base;
-        if (!loadReferenceImage(p, base))
-            return kFailure;
         pack = changesPack(image, base);
     } else {
         pack = level ? singleLevelPack(image, level - 1) : wholeGamePack(image);
@@ -117,8 +114,9 @@ int runApply(const Parsed& p)
 
 int runDiff(const Parsed& p)
 {
-    GameImage a, b;
-    if (!loadImage(p.positional[0], p, a) || !loadImage(p.positional[1], p, b))
+    GameImage reference, a, b;
+    if (!loadReferenceImage(p, reference) || !loadImage(p.positional[0], p, reference, a) ||
+        !loadImage(p.positional[1], p, reference, b))
         return kTrouble;
     std::string text;
     for (const std::string& line : describeDifferences(a, b))
@@ -139,7 +137,7 @@ int runDump(const Parsed& p)
 int runPok(const Parsed& p)
 {
     GameImage image, base;
-    if (!loadImage(p.positional[0], p, image) || !loadReferenceImage(p, base))
+    if (!loadReferenceImage(p, base) || !loadImage(p.positional[0], p, base, image))
         return kFailure;
     const std::vector<Poke> pokes = gameDataPokes(image, base);
     if (pokes.empty()) {
