@@ -38,8 +38,11 @@ bool writeStdout(const std::string& text)
 }
 
 // A pack file read and checked; reports and gives nothing when refused.
-std::optional<LevelPack> loadPack(const std::string& name)
+// The pack, or nothing with `status` set: a file that cannot be read is a
+// file error, a pack refused a usage error.
+std::optional<LevelPack> loadPack(const std::string& name, int& status)
 {
+    status = kUsage;
     const ReadResult read = readWholeFile(name, [](std::uint64_t size) { return size <= kMaxPackSize; });
     if (read.status == ReadResult::WrongSize) {
         printError(name + ": not applied: the level pack is larger than 4 MiB");
@@ -47,6 +50,7 @@ std::optional<LevelPack> loadPack(const std::string& name)
     }
     if (read.status != ReadResult::Ok) {
         printError(read.error);
+        status = kFailure;
         return std::nullopt;
     }
     PackReadResult pack = readPackJson({reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size()});
@@ -96,9 +100,10 @@ int runApply(const Parsed& p)
     GameImage image;
     if (!loadImage(p.positional[0], p, image))
         return kFailure;
-    const std::optional<LevelPack> pack = loadPack(p.positional[1]);
+    int refused = kUsage;
+    const std::optional<LevelPack> pack = loadPack(p.positional[1], refused);
     if (!pack)
-        return kUsage;
+        return refused;
     const PackApplyResult result = applyPack(image, *pack);
     if (!result.applied) {
         printError(p.positional[1] + ": not applied: " + result.error);

@@ -43,8 +43,8 @@ TEST_F(PackCliTest, PackApplyDiffAndPokeAMod)
     EXPECT_TRUE(pok.ends_with(tail)) << pok;
 }
 
-// A refused pack is exit status 2 with nothing written; an unreadable input
-// is diff's 2 as well.
+// A refused pack is exit status 2 with nothing written, a missing one 1; an
+// unreadable input is diff's 2 as well.
 TEST_F(PackCliTest, RefusalsExitWithTwoAndWriteNothing)
 {
     writeFile(work_ / "broken.zqpack", Bytes{'{', '\n', '[', '}'});
@@ -60,6 +60,8 @@ TEST_F(PackCliTest, RefusalsExitWithTwoAndWriteNothing)
     EXPECT_EQ(foreign.status, 2);
     EXPECT_NE(foreign.err.find("another game"), std::string::npos) << foreign.err;
     EXPECT_FALSE(fs::exists(work_ / "out.sna"));
+    // A pack file that cannot be read is a file error, as an unreadable game.
+    EXPECT_EQ(runTool({"apply", "game.sna", "missing.zqpack", "out.sna"}).status, 1);
 
     EXPECT_EQ(runTool({"diff", "game.sna", "missing.sna"}).status, 2);
 }
