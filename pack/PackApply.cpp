@@ -173,13 +173,8 @@ private:
         const int number = index + 1;
         if (packBubble(image_, index) == type)
             return true;
-        const bool listed = bubbleType(image_, number) != 0;
-        if (type == 0)
-            removeLevel(image_, number);
-        else if (listed)
-            moveLevel(image_, number, type);
-        else if (spareCount(image_) > 0)
-            insertLevel(image_, number, type);
+        // As the Bubble Type list would: remove, move or insert the level.
+        selectBubble(image_, number, type, bubbleState(image_, number));
         if (packBubble(image_, index) != type)
             return fail(levelName(index) + ": the special bubble table has no room to give the level a " +
                         bubbleName(type) + " bubble");
