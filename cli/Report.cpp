@@ -25,11 +25,6 @@ std::string format(const char* pattern, Args... args)
     return n < 0 ? std::string() : std::string(buffer, std::min(std::size_t(n), sizeof buffer - 1));
 }
 
-unsigned spectrumAddress(std::size_t imageOffset)
-{
-    return unsigned(imageOffset - kHeaderSize + 0x4000);
-}
-
 std::string levelLine(const GameImage& image, int index)
 {
     const CurrentLevel level = decodeLevel(image, index);
@@ -42,7 +37,7 @@ std::string levelLine(const GameImage& image, int index)
 
     std::string line = format("Level %2d: %-11s record %zu (0x%04X), ", index + 1,
                               level.record.mirrored ? "mirrored," : "full-width,", level.record.offset,
-                              spectrumAddress(level.record.offset));
+                              unsigned(spectrumAddress(level.record.offset)));
     line += format("ink %s, paper %s, Big Border %s, ", colourName(level.ink), colourName(level.paper),
                    level.bigBorder ? "on" : "off");
     // The editor shows the enemies pattern as 1..8 (stored 0..7).

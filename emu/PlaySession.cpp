@@ -70,7 +70,7 @@ PlaySession::EditResponse PlaySession::documentChanged(const GameImage& image)
         const std::size_t end = std::max(before[i].end(), after[i].end());
         for (std::size_t at = after[i].offset; at < end; ++at)
             if (image.get(at) != written_.get(at)) {
-                machine_.poke(std::uint16_t(at - kHeaderSize + 0x4000), image.get(at));
+                machine_.poke(spectrumAddress(at), image.get(at));
                 wrote = true;
             }
     }

@@ -31,7 +31,7 @@ struct GameDataRegion {
     std::size_t offset; // image offset
     std::size_t length;
 
-    std::uint16_t address() const { return std::uint16_t(offset - kHeaderSize + 0x4000); }
+    std::uint16_t address() const { return spectrumAddress(offset); }
     std::size_t end() const { return offset + length; }
 };
 

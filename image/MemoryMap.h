@@ -19,6 +19,12 @@ constexpr std::size_t imageOffset(std::uint16_t address)
     return std::size_t(address) - 0x4000 + kHeaderSize;
 }
 
+// Spectrum address of an image offset past the header.
+constexpr std::uint16_t spectrumAddress(std::size_t offset)
+{
+    return std::uint16_t(offset - kHeaderSize + 0x4000);
+}
+
 namespace addr {
 inline constexpr std::uint16_t Screen = 0x4000;
 inline constexpr std::uint16_t RomSwap = 0x5B00;

@@ -199,8 +199,8 @@ std::vector<std::string> describeDifferences(const GameImage& a, const GameImage
         for (const auto& [offset, length] : unusedRanges(a)) {
             const auto x = a.view(offset, length), y = b.view(offset, length);
             if (!std::equal(x.begin(), x.end(), y.begin(), y.end()))
-                out.push_back(format("unused bytes at 0x%04X..0x%04X", unsigned(offset - kHeaderSize + 0x4000),
-                                     unsigned(offset + length - 1 - kHeaderSize + 0x4000)));
+                out.push_back(format("unused bytes at 0x%04X..0x%04X", unsigned(spectrumAddress(offset)),
+                                     unsigned(spectrumAddress(offset + length - 1))));
         }
     if (out.empty() && !sameGameData(a, b))
         out.push_back("game data bytes");

@@ -60,7 +60,7 @@ void addUnused(LevelPack& pack, const GameImage& game, const GameImage* base)
             }
             if (!base || !sameBytes(game, *base, at, size)) {
                 const auto bytes = game.view(at, size);
-                pack.unused.push_back({std::uint16_t(at - kHeaderSize + 0x4000), {bytes.begin(), bytes.end()}});
+                pack.unused.push_back({spectrumAddress(at), {bytes.begin(), bytes.end()}});
             }
             at += size;
         }

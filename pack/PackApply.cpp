@@ -19,7 +19,7 @@ std::string levelName(int levelIndex) { return "level " + std::to_string(levelIn
 std::string hexAddress(std::size_t offset)
 {
     char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", unsigned(offset - kHeaderSize + 0x4000));
+    std::snprintf(text, sizeof text, "0x%04X", unsigned(spectrumAddress(offset)));
     return text;
 }
 

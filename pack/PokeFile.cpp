@@ -12,7 +12,7 @@ std::vector<Poke> gameDataPokes(const GameImage& game, const GameImage& base)
     std::vector<Poke> pokes;
     for (std::size_t offset = kHeaderSize; offset < kImageSize; ++offset)
         if (game.get(offset) != base.get(offset) && (isGameData(ours, offset) || isGameData(theirs, offset)))
-            pokes.push_back({std::uint16_t(offset - kHeaderSize + 0x4000), game.get(offset), base.get(offset)});
+            pokes.push_back({spectrumAddress(offset), game.get(offset), base.get(offset)});
     return pokes;
 }
 
