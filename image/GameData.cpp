@@ -28,12 +28,17 @@ std::size_t airflowRecordLength(int n)
     return std::size_t(4 + n / 2 + 2 * n);
 }
 
+GameDataRegion airflowRegion(const GameImage& image)
+{
+    return {"air-flow records", off::AirflowRecords, lastAirflowRecordEnd(image) - off::AirflowRecords};
+}
+
 GameDataRegions gameDataRegions(const GameImage& image)
 {
     return {{
         {"level records", off::LevelRecords, off::EnemyTable - off::LevelRecords},
         {"enemy table", off::EnemyTable, kEnemyTableSize},
-        {"air-flow records", off::AirflowRecords, lastAirflowRecordEnd(image) - off::AirflowRecords},
+        airflowRegion(image),
         {"special bubble table", off::BubbleTable, kBubbleTableSize},
         {"mirror bitmap", off::MirrorBitmap, kMirrorBitmapSize},
         {"level attributes", off::AttributeTable, std::size_t(kAttributeCount)},

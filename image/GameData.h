@@ -43,6 +43,10 @@ using GameDataRegions = std::array<GameDataRegion, kGameDataRegionCount>;
 // last one.
 GameDataRegions gameDataRegions(const GameImage& image);
 
+// The one region that depends on the image: the air-flow records, from the
+// first to the end of the last.
+GameDataRegion airflowRegion(const GameImage& image);
+
 // True when the image offset lies in one of the regions.
 bool isGameData(const GameDataRegions& regions, std::size_t offset);
 

@@ -97,7 +97,7 @@ std::vector<std::pair<std::size_t, std::size_t>> unusedRanges(const GameImage& i
         ranges.emplace_back(last.offset + last.size(), kLevelRecordsEnd - (last.offset + last.size()));
 
     // The air-flow region runs from the first record to the end of the last.
-    const GameDataRegion airflow = gameDataRegions(image)[2];
+    const GameDataRegion airflow = airflowRegion(image);
     std::vector<bool> used(airflow.length, false);
     for (std::uint16_t address : kAirflowRecordAddresses) {
         const std::size_t offset = imageOffset(address);
